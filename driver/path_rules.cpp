@@ -1,0 +1,36 @@
+#include "driver/path_rules.h"
+
+#include "platform/platform.h"
+
+std::string DirectoryOf(std::string_view path) {
+  for (std::size_t i = path.size(); i-- > 0;) {
+    if (IsDirectorySeparator(path[i])) return std::string(path.substr(0, i + 1));
+  }
+  return {};
+}
+
+std::string UserFolderNameOf(std::string_view path) {
+  std::size_t last = std::string_view::npos;
+  std::size_t previous = std::string_view::npos;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (!IsDirectorySeparator(path[i])) continue;
+    previous = last;
+    last = i;
+  }
+  if (last == std::string_view::npos) return "unknown";
+  const std::size_t start = previous == std::string_view::npos ? 0 : previous + 1;
+  return std::string(path.substr(start, last - start).substr(0, kUserFolderNameLimit));
+}
+
+std::string RecordUserFolderName(const TransferRun& run) {
+  if (run.transferType == "UPL") return UserFolderNameOf(run.targetFile);
+  if (run.transferType == "DNLA") return UserFolderNameOf(run.downloadAllDir);
+  return UserFolderNameOf(run.sourceFile);
+}
+
+std::string RecordFileText(TransferRun& run) {
+  if (run.transferType == "DNLA" && run.resultText.find("250") != std::string::npos) {
+    run.sourceFile = run.downloadAllDir + "Alle Dta-Dateien";
+  }
+  return run.sourceFile;
+}

@@ -1,0 +1,31 @@
+// Rules that derive texts from the run's paths: the download-all directory,
+// and the user folder name and file text of the transfer record.
+#ifndef DATENSCHLEUSE_DRIVER_PATH_RULES_H
+#define DATENSCHLEUSE_DRIVER_PATH_RULES_H
+
+#include <string>
+#include <string_view>
+
+#include "driver/transfer_run.h"
+
+// Longest user folder name kept (a 100-byte working line).
+constexpr std::size_t kUserFolderNameLimit = 99;
+
+// Everything up to and including the last directory separator; empty when
+// the path has none.
+std::string DirectoryOf(std::string_view path);
+
+// The text between the last two separators of a path, or the text before the
+// only one; "unknown" when the path has none. At most 99 characters.
+std::string UserFolderNameOf(std::string_view path);
+
+// The user folder name of a run: taken from sourceFile for DNL, targetFile
+// for UPL and downloadAllDir for DNLA.
+std::string RecordUserFolderName(const TransferRun& run);
+
+// The file text of a run's record. A download-all whose result line holds
+// "250" records downloadAllDir followed by "Alle Dta-Dateien" (and sourceFile
+// is set to it); every other run records sourceFile as the dialog left it.
+std::string RecordFileText(TransferRun& run);
+
+#endif  // DATENSCHLEUSE_DRIVER_PATH_RULES_H
