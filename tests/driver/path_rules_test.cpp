@@ -1,0 +1,70 @@
+#include "driver/path_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(UserFolderName, IsTheTextBetweenTheLastTwoSeparators) {
+  const struct {
+    const char* path;
+    const char* name;
+  } cases[] = {
+      {".\\Files\\Terminal1\\ORBELIKAdmin\\Leser.dta", "ORBELIKAdmin"},
+      {".\\Files\\Terminal1\\ORBELIKAdmin\\", "ORBELIKAdmin"},
+      {"C:\\...\\Bewegungsdaten.dta", "..."},
+      {"Bewegungsdaten.dta", "unknown"},
+      {"\\Leser.dta", ""},
+      {"Admin\\Leser.dta", "Admin"},
+      {"", "unknown"},
+      {"./Files/T1/Admin/Leser.dta", "Admin"},  // the slash separates on POSIX
+  };
+  for (const auto& c : cases) EXPECT_EQ(UserFolderNameOf(c.path), c.name) << c.path;
+}
+
+TEST(UserFolderName, IsCutAt99Characters) {
+  const std::string folder(150, 'x');
+  EXPECT_EQ(UserFolderNameOf("a\\" + folder + "\\f.dta"), std::string(99, 'x'));
+}
+
+TEST(DirectoryOf, KeepsEverythingUpToTheLastSeparator) {
+  EXPECT_EQ(DirectoryOf(".\\Files\\Terminal1\\ORBELIKAdmin\\"), ".\\Files\\Terminal1\\ORBELIKAdmin\\");
+  EXPECT_EQ(DirectoryOf(".\\Files\\T1\\rest"), ".\\Files\\T1\\");
+  EXPECT_EQ(DirectoryOf("nodir"), "");
+}
+
+TEST(RecordValues, FollowTheTransferType) {
+  TransferRun run;
+  run.transferType = "UPL";
+  run.sourceFile = "Bewegungsdaten.dta";
+  run.targetFile = "C:\\Daten\\Admin\\Bewegungsdaten.dta";
+  EXPECT_EQ(RecordUserFolderName(run), "Admin");
+  EXPECT_EQ(RecordFileText(run), "Bewegungsdaten.dta");
+
+  run.transferType = "DNL";
+  run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
+  EXPECT_EQ(RecordUserFolderName(run), "ORBELIKAdmin");
+  EXPECT_EQ(RecordFileText(run), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
+}
+
+TEST(RecordValues, DownloadAllRecordsAllFilesOnlyAfterA250) {
+  TransferRun run;
+  run.transferType = "DNLA";
+  run.downloadAllDir = ".\\Files\\T1\\ORBELIKAdmin\\";
+  run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
+  run.resultText = "530 refused";
+  EXPECT_EQ(RecordFileText(run), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
+  EXPECT_EQ(RecordUserFolderName(run), "ORBELIKAdmin");
+
+  run.resultText = "250 OK";
+  EXPECT_EQ(RecordFileText(run), ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
+  EXPECT_EQ(run.sourceFile, ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
+
+  TransferRun bare;
+  bare.transferType = "DNLA";
+  bare.sourceFile = "xyz";
+  bare.resultText = "250 done";
+  EXPECT_EQ(RecordFileText(bare), "Alle Dta-Dateien");
+  EXPECT_EQ(RecordUserFolderName(bare), "unknown");
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#include "driver/text_helpers.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class UtcZone : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+  }
+};
+
+TEST_F(UtcZone, TimestampIsDayMonthYearHourMinuteSecond) {
+  EXPECT_EQ(TimestampTextOf(1483228799), "31122016235959");  // 31 Dec 2016, 23:59:59
+  EXPECT_EQ(TimestampTextOf(1457013909), "03032016140509");  // 3 Mar 2016, 14:05:09
+}
+
+TEST_F(UtcZone, TimestampCallsShareOneBuffer) {
+  const char* first = GetTimestampText();
+  const std::string copy = first;
+  const char* second = GetTimestampText();
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(std::string(second).size(), 14u);
+  EXPECT_EQ(copy.size(), 14u);
+  EXPECT_EQ(copy.find_first_not_of("0123456789"), std::string::npos);
+}
+
+TEST(GetFileSize, SizesOnlyRegularFiles) {
+  TempDir dir;
+  WriteFileBytes(dir.File("empty.dta"), "");
+  WriteFileBytes(dir.File("five.dta"), "12345");
+  ::mkdir(dir.File("folder").c_str(), 0755);
+
+  EXPECT_EQ(GetFileSize(dir.File("missing.dta")), -1);
+  EXPECT_EQ(GetFileSize(dir.File("empty.dta")), 0);
+  EXPECT_EQ(GetFileSize(dir.File("five.dta")), 5);
+  EXPECT_EQ(GetFileSize(dir.File("folder")), -1);
+  EXPECT_EQ(GetFileSize(dir.path + "/"), -1);
+  EXPECT_EQ(GetFileSize(""), -1);
+}
+
+TEST(GetFileSize, BackslashPathsOpenOnPosix) {
+  TempDir dir;
+  WriteFileBytes(dir.File("Files/T1/Leser.dta"), "abc");
+  EXPECT_EQ(GetFileSize(dir.path + "\\Files\\T1\\Leser.dta"), 3);
+}
+
+TEST(GetFileSize, SizesOf2GiBAndMoreAreNotWrapped) {
+  TempDir dir;
+  const std::string path = dir.File("big.dta");
+  WriteFileBytes(path, "");
+  // A sparse file: no disk space is used.
+  ASSERT_EQ(::truncate(path.c_str(), 2147483648LL), 0);
+  EXPECT_EQ(GetFileSize(path), -1);
+  ASSERT_EQ(::truncate(path.c_str(), 2147483647LL), 0);
+  EXPECT_EQ(GetFileSize(path), 2147483647);
+}
+
+TEST(CaseHelpers, ConvertAsciiLettersOnly) {
+  char dnla[] = "dnla";
+  char switchText[] = "/d";
+  char umlaut[] = "\xF6\xD6zZ";  // Windows-1252 "öÖ" stays unchanged
+  EXPECT_STREQ(ToUpperInPlace(dnla), "DNLA");
+  EXPECT_STREQ(ToUpperInPlace(switchText), "/D");
+  EXPECT_STREQ(ToUpperInPlace(umlaut), "\xF6\xD6ZZ");
+  EXPECT_STREQ(ToLowerInPlace(umlaut), "\xF6\xD6zz");
+
+  std::string mixed = "A.TXT-\xC4";
+  EXPECT_EQ(ToLowerInPlace(mixed), "a.txt-\xC4");
+  std::string empty;
+  EXPECT_EQ(ToUpperInPlace(empty), "");
+}
+
+}  // namespace
