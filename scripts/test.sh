@@ -18,3 +18,8 @@ run_suite() {
 
 echo "== normal build"
 run_suite build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DDS_SANITIZE=ON -DDS_BUILD_BENCH=OFF
