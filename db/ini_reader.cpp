@@ -1,0 +1,122 @@
+#include "db/ini_reader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "crypto/fixed_word.h"
+#include "crypto/password_cipher.h"
+#include "platform/platform.h"
+
+namespace {
+
+IniEntry iniEntry;
+
+void ClearEntry(IniEntry& entry) {
+  entry = IniEntry{};
+}
+
+// The standard text-to-integer reading of a number field: leading white space,
+// an optional sign, then digits up to the first other character; no digits
+// give 0. Values beyond the 32-bit range are held at its ends.
+std::int32_t ParseNumberField(std::string_view field) {
+  std::size_t i = 0;
+  while (i < field.size() && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
+  std::int64_t value = 0;
+  // At most 11 characters reach here, so the 64-bit sum cannot overflow.
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+    value = value * 10 + (field[i] - '0');
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+// Copies the text strictly between the separators at first and second. Two
+// adjacent separators give an empty field, as does a pair that is missing.
+void CopyBetween(std::string_view line, int first, int second, char* field) {
+  const int length = second - first - 1;
+  if (first < 0 || length <= 0) return;
+  CopyField(line, first + 1, length, field, kIniFieldLimit + 1);
+}
+
+// Takes section text, number, key and value of one line pair into entry.
+void TakeFields(std::string_view header, std::string_view valueLine, IniEntry& entry) {
+  CopyBetween(header, FindSeparator(header, ';', 1), FindSeparator(header, ';', 2),
+              entry.entrySection);
+
+  const int first = FindSeparator(valueLine, ';', 1);
+  // A line without ';' or one that starts with it has no number: 0, as for a
+  // number field without digits.
+  if (first > 0) {
+    const int length = first < kIniNumberFieldLimit ? first : kIniNumberFieldLimit;
+    entry.entryNumber = ParseNumberField(valueLine.substr(0, static_cast<std::size_t>(length)));
+  }
+  // With exactly one ';' the second search gives the same position: no key,
+  // and the value starts after that ';'.
+  const int second = FindSeparator(valueLine, ';', 2);
+  CopyBetween(valueLine, first, second, entry.entryKey);
+  CopyBetween(valueLine, second, FindSeparator(valueLine, '\n', 1), entry.entryValue);
+}
+
+bool Matches(const IniEntry& entry, const char* section, const char* key, std::int32_t number) {
+  return std::strcmp(entry.entrySection, section) == 0 || std::strcmp(entry.entryKey, key) == 0 ||
+         entry.entryNumber == number;
+}
+
+// Replaces the entry's hex text by its plain text, which ends at the first
+// zero byte of the decrypted data.
+void DecryptValue(IniEntry& entry) {
+  std::string plain;
+  DecryptHexText(entry.entryValue, plain, std::string_view(FixedWord, kFixedWordLength));
+  const char* text = plain.c_str();
+  std::memset(entry.entryValue, 0, sizeof entry.entryValue);
+  CopyField(text, 0, 0, entry.entryValue, kIniFieldLimit + 1);
+}
+
+}  // namespace
+
+int FindSeparator(std::string_view text, char c, int count) {
+  int last = -1;
+  int seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != c) continue;
+    last = static_cast<int>(i);
+    if (++seen == count) break;
+  }
+  return last;
+}
+
+void CopyField(std::string_view text, int start, int length, char* destination, int room) {
+  if (length < 0 || start < 0 || static_cast<std::size_t>(start) > text.size() || room < 1) return;
+  std::size_t count = text.size() - static_cast<std::size_t>(start);
+  if (length > 0 && static_cast<std::size_t>(length) < count)
+    count = static_cast<std::size_t>(length);
+  if (count > static_cast<std::size_t>(room - 1)) count = static_cast<std::size_t>(room - 1);
+  std::memcpy(destination, text.data() + start, count);
+  destination[count] = '\0';
+}
+
+const IniEntry& ReadIniEntry(const char* section, const char* key, std::int32_t number,
+                             std::string_view path) {
+  ClearEntry(iniEntry);
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return iniEntry;
+
+  char header[kIniHeaderLineRoom + 1];
+  char valueLine[kIniValueLineRoom + 1];
+  while (ReadTextLine(file, header, sizeof header) &&
+         ReadTextLine(file, valueLine, sizeof valueLine)) {
+    TakeFields(header, valueLine, iniEntry);
+    if (Matches(iniEntry, section, key, number)) {
+      DecryptValue(iniEntry);
+      break;
+    }
+    ClearEntry(iniEntry);
+  }
+  std::fclose(file);
+  return iniEntry;
+}
