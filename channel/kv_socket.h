@@ -16,13 +16,13 @@ using SocketHandle = std::intptr_t;
 constexpr SocketHandle kNoSocket = -1;
 
 struct KVSocket {
-  char tag[9];                 // "KVSocket"; every operation checks it
-  SocketHandle socketHandle;   // open socket or kNoSocket
-  std::int32_t lastError;      // code recorded by the last failing operation
-  std::uint32_t address;       // IPv4, network byte order; 0 = none set
+  char tag[9];                // "KVSocket"; every operation checks it
+  SocketHandle socketHandle;  // open socket or kNoSocket
+  std::int32_t lastError;     // code recorded by the last failing operation
+  std::uint32_t address;      // IPv4, network byte order; 0 = none set
   char addressText[16];
   char hostName[256];
-  std::uint16_t port;          // host byte order
+  std::uint16_t port;  // host byte order
   std::int32_t timeoutSeconds;
 };
 
@@ -41,5 +41,9 @@ int KVSocketReceive(KVSocket* channel, char* buffer, int length, int minimum);
 // when a wait ran out (10053), -1 on an error.
 int KVSocketSend(KVSocket* channel, const char* data, int length, int wait);
 int KVSocketLastError(KVSocket* channel);
+
+// How often this process has started the socket layer: 0 before the first
+// KVSocketCreate, 1 ever after.
+int KVSocketLayerStarts();
 
 #endif  // DATENSCHLEUSE_CHANNEL_KV_SOCKET_H
