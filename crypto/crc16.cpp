@@ -1,13 +1,13 @@
 #include "crypto/crc16.h"
 
+// Feeding the data byte into the low bits first and then testing only the
+// value's low bit equals comparing bit by bit with the data byte, and leaves
+// one dependency per bit: shift and conditional XOR, which compilers turn
+// into a conditional move rather than a branch.
 std::uint16_t Crc16Byte(std::uint8_t data, std::uint16_t crc) {
-  for (int bit = 0; bit < 8; ++bit) {
-    // Branch-free step: the mask is all ones when the low bits differ.
-    const auto mask = static_cast<std::uint16_t>(-((data ^ crc) & 1u));
-    crc = static_cast<std::uint16_t>((crc >> 1) ^ (0xA001u & mask));
-    data = static_cast<std::uint8_t>(data >> 1);
-  }
-  return crc;
+  unsigned value = crc ^ data;
+  for (int bit = 0; bit < 8; ++bit) value = (value & 1u) ? (value >> 1) ^ 0xA001u : value >> 1;
+  return static_cast<std::uint16_t>(value);
 }
 
 std::uint16_t Crc16Block(const void* data, std::size_t length, std::uint16_t start) {

@@ -18,22 +18,24 @@ inline void StoreLittleEndian(std::uint32_t value, std::uint8_t* p) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// The four round steps: a = b + ((a + f(b, c, d) + x + t) <<< s).
+// The four round steps: a = b + ((a + f(b, c, d) + x + t) <<< s). Each f is
+// written so that b, the value just computed, enters as late as possible; in
+// G the two terms have no bit in common, so their sum is their OR.
 inline void StepF(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
                   std::uint32_t x, std::uint32_t t, int s) {
-  a = b + RotateLeft(a + (d ^ (b & (c ^ d))) + x + t, s);
+  a = b + RotateLeft(a + x + t + (d ^ (b & (c ^ d))), s);
 }
 inline void StepG(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
                   std::uint32_t x, std::uint32_t t, int s) {
-  a = b + RotateLeft(a + (c ^ (d & (b ^ c))) + x + t, s);
+  a = b + RotateLeft(a + x + t + (~d & c) + (d & b), s);
 }
 inline void StepH(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
                   std::uint32_t x, std::uint32_t t, int s) {
-  a = b + RotateLeft(a + (b ^ c ^ d) + x + t, s);
+  a = b + RotateLeft(a + x + t + (b ^ (c ^ d)), s);
 }
 inline void StepI(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
                   std::uint32_t x, std::uint32_t t, int s) {
-  a = b + RotateLeft(a + (c ^ (b | ~d)) + x + t, s);
+  a = b + RotateLeft(a + x + t + (c ^ (b | ~d)), s);
 }
 
 inline void Round1(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
