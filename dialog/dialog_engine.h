@@ -3,7 +3,9 @@
 #ifndef DATENSCHLEUSE_DIALOG_DIALOG_ENGINE_H
 #define DATENSCHLEUSE_DIALOG_DIALOG_ENGINE_H
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 
 #include "channel/kv_socket.h"
 #include "dialog/protocol.h"
@@ -14,6 +16,9 @@
 struct DialogSettings {
   std::uint16_t port = kTerminalPort;
   int timeoutSeconds = kTerminalTimeoutSeconds;
+  // Bytes an upload frame may take in memory; beyond it the upload ends as
+  // when memory runs out. The program sets no limit of its own.
+  std::size_t uploadMemoryLimit = std::numeric_limits<std::size_t>::max();
 };
 
 // Runs the whole dialog over a created channel. Returns 0 after a complete

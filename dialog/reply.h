@@ -1,0 +1,41 @@
+// Rules for the terminal's replies: code comparison, the number a refusal
+// carries, the result line derived from a reply, and how a sent command is
+// shown in verbose mode.
+#ifndef DATENSCHLEUSE_DIALOG_REPLY_H
+#define DATENSCHLEUSE_DIALOG_REPLY_H
+
+#include <string>
+#include <string_view>
+
+// Stands for a reply whose text is empty; its two blanks take the place of the
+// line end that every reply text loses.
+inline constexpr char kNoAnswerReply[] = "999 keine Antwort  ";
+
+// The text of a received block: everything before its first NUL byte.
+std::string_view ReplyTextOf(std::string_view received);
+
+// True when the reply's first three characters equal the entry's three code
+// characters byte for byte.
+bool ReplyCodeMatches(std::string_view reply, std::string_view entry);
+
+// Reads a number in the manner of atoi: leading blanks skipped, an optional
+// sign, then digits up to the first other character; 0 without digits.
+// Values beyond the int range are clamped.
+int LeadingNumber(std::string_view text);
+
+// The result line a reply leaves: the reply without its last two characters
+// (its line end), or empty when it has fewer than two.
+std::string_view ReplyResultText(std::string_view reply);
+
+// The result line of a refused reply: an empty reply counts as kNoAnswerReply.
+std::string RefusalResultText(std::string_view reply);
+
+// The dialog result of a refusal: the number in its result line's first three
+// characters.
+int RefusalResult(std::string_view resultText);
+
+// How a sent command line is shown in verbose mode: a command holding "USER"
+// or "PASS" anywhere shows only its first five characters and ten asterisks.
+std::string MaskedCommandText(std::string_view command);
+
+#endif  // DATENSCHLEUSE_DIALOG_REPLY_H

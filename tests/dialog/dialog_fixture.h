@@ -1,0 +1,45 @@
+// Shared helpers of the dialog tests: runs built the way the driver builds
+// them, and one dialog over a real channel with the console captured.
+#ifndef DATENSCHLEUSE_TESTS_DIALOG_DIALOG_FIXTURE_H
+#define DATENSCHLEUSE_TESTS_DIALOG_DIALOG_FIXTURE_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "dialog/dialog_engine.h"
+#include "driver/transfer_run.h"
+
+inline constexpr char kTestLogin[] = "VOVIDUV01022024103000";
+
+// A run of the given type with the three login entries, aimed at 127.0.0.1.
+TransferRun LoginRun(const std::string& type, int verbose = 0);
+
+// A DNL run for a server file, with its BEGIN and END entries.
+TransferRun DownloadRun(const std::string& sourceFile, const std::string& terminalFile,
+                        int verbose = 0);
+
+// An UPL run storing into targetFile, with the delete entry when asked.
+TransferRun UploadRun(const std::string& terminalFile, const std::string& targetFile,
+                      bool withDelete, int verbose = 0);
+
+// The command lines a peer receives for the login.
+std::string LoginLines();
+
+// The CRC-16 of data as "%04x" text, upper-cased when asked.
+std::string CrcText(std::string_view data, bool upper = false);
+
+struct DialogOutcome {
+  int result = 0;
+  std::string console;  // as the console shows it (UTF-8)
+};
+
+// Creates a channel, runs the dialog against port with a short time-out,
+// destroys the channel.
+DialogOutcome RunDialog(TransferRun& run, std::uint16_t port, int timeoutSeconds = 2,
+                        std::size_t uploadMemoryLimit = SIZE_MAX);
+
+// A Windows-1252 text as the console shows it.
+std::string Shown(std::string_view text);
+
+#endif  // DATENSCHLEUSE_TESTS_DIALOG_DIALOG_FIXTURE_H

@@ -1,0 +1,220 @@
+// Uploads through a whole dialog: the frames a terminal may send, how the
+// file is stored, and that a failed upload neither touches the old file nor
+// lets the delete command go out.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "dialog/upload_receiver.h"
+#include "tests/dialog/dialog_fixture.h"
+#include "tests/dialog/scripted_peer.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+const std::string kMismatch = kFrameMismatchText;
+
+std::string Frame(const std::string& data, const std::string& crc) {
+  return "200 UPLOADFILE BEGIN " + std::to_string(data.size()) + "\r\n" + data + "250 END " + crc +
+         "\r\n";
+}
+std::string Frame(const std::string& data) {
+  return Frame(data, CrcText(data, true));
+}
+
+// The commands of an upload run with the delete flag, as the peer sees them.
+struct UploadCommands {
+  std::string upload;
+  std::string remove;
+};
+UploadCommands CommandsOf(const TransferRun& run) {
+  return {run.script->entries[3].substr(3) + "\r\n", run.script->entries[4].substr(3) + "\r\n"};
+}
+
+// Peer: login, the frame in the given pieces with pauses, then the delete.
+std::vector<PeerStep> UploadSteps(const std::vector<std::string>& pieces) {
+  std::vector<PeerStep> steps = LoginSteps();
+  steps.push_back(ReadLine());
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) steps.push_back(Pause(150));
+    steps.push_back(Send(pieces[i]));
+  }
+  steps.push_back(ReadLine());
+  steps.push_back(Send("200 geloescht\r\n"));
+  return steps;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(UploadReceiver, FramesAreCheckedAndStored) {
+  const std::string booking = "KOMMEN 0800\nENDE 1200\nKOMMEN 1300\n";
+  struct Case {
+    const char* name;
+    std::vector<std::string> pieces;
+    int result;
+    std::string resultText;  // "" for the success text
+    std::string stored;      // the server file afterwards; "-" when absent
+  } cases[] = {
+      {"whole frame in the first reply", {Frame("a\nb\n")}, 0, "", "a\r\nb\r\n"},
+      {"frame in pieces",
+       {Frame("eins\nzwei\n").substr(0, 10), Frame("eins\nzwei\n").substr(10, 12),
+        Frame("eins\nzwei\n").substr(22)},
+       0,
+       "",
+       "eins\r\nzwei\r\n"},
+      {"ENDE in an early piece",
+       {Frame(booking).substr(0, 40), Frame(booking).substr(40)},
+       0,
+       "",
+       "KOMMEN 0800\r\nENDE 1200\r\nKOMMEN 1300\r\n"},
+      {"CR LF stored as CR CR LF", {Frame("x\r\ny\r\n")}, 0, "", "x\r\r\ny\r\r\n"},
+      {"length 0", {Frame("")}, 0, "", ""},
+      {"250 END inside the data", {Frame("ab250 END cd")}, 99, kMismatch, "-"},
+      {"lower-case trailer CRC", {Frame("zzz", CrcText("zzz"))}, 99, kMismatch, "-"},
+      {"wrong declared length",
+       {"200 BEGIN 4\r\nabc250 END " + CrcText("abc", true) + "\r\n"},
+       99,
+       kMismatch,
+       "-"},
+      {"no BEGIN",
+       {"200 UPLOADFILE\r\nabc250 END " + CrcText("abc", true) + "\r\n"},
+       99,
+       kMismatch,
+       "-"},
+      {"line end before BEGIN", {"200 ok\r\nBEGIN 3\r\nabc250 END 0000\r\n"}, 99, kMismatch, "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string target = dir.File("Bewegung.dta");
+    TransferRun run = UploadRun("Bewegungsdaten.dta", target, true);
+    const UploadCommands commands = CommandsOf(run);
+    ScriptedPeer peer(UploadSteps(c.pieces));
+    const DialogOutcome outcome = RunDialog(run, peer.Port());
+    EXPECT_EQ(outcome.result, c.result);
+    if (c.result == 0) {
+      EXPECT_EQ(run.resultText, "Datei \"" + target + "\" erfolgreich gespeichert");
+      EXPECT_EQ(ReadFileBytes(target), c.stored);
+      EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload + commands.remove);
+    } else {
+      EXPECT_EQ(run.resultText, c.resultText);
+      EXPECT_FALSE(FileExists(target));
+      EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload);
+    }
+    EXPECT_EQ(FilesIn(dir.path).size(), c.result == 0 ? 1u : 0u);
+  }
+}
+
+TEST(UploadReceiver, VerboseShowsTheLastPieceAndTheMismatch) {
+  TempDir dir;
+  const std::string frame = Frame("zzz", CrcText("zzz"));  // CRC 5a83
+  TransferRun run = UploadRun("b.dta", dir.File("b.dta"), false, 1);
+  ScriptedPeer peer(UploadSteps({frame.substr(0, 20), frame.substr(20)}));
+  const DialogOutcome outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.result, 99);
+  const std::string tail = "Terminalantwort: " + frame.substr(20) + "\r\n\n" + Shown(kMismatch) +
+                           "Fehler beim Upload: 99";
+  ASSERT_GE(outcome.console.size(), tail.size());
+  EXPECT_EQ(outcome.console.substr(outcome.console.size() - tail.size()), tail);
+}
+
+TEST(UploadReceiver, FrameThatNeverEndsGivesTheReadError) {
+  TempDir dir;
+  TransferRun run = UploadRun("b.dta", dir.File("b.dta"), true, 1);
+  const UploadCommands commands = CommandsOf(run);
+  std::vector<PeerStep> steps = LoginSteps();
+  for (const PeerStep& step : {ReadLine(), Send("200 BEGIN 9\r\nEND"), Close()}) {
+    steps.push_back(step);
+  }
+  ScriptedPeer peer(steps);
+  const DialogOutcome outcome = RunDialog(run, peer.Port());
+  EXPECT_NE(outcome.result, 0);
+  EXPECT_EQ(run.resultText, "");
+  const std::string code = std::to_string(outcome.result);
+  const std::string tail = "Read-Error: " + code + "Fehler beim Upload: " + code;
+  EXPECT_EQ(outcome.console.substr(outcome.console.size() - tail.size()), tail);
+  EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload);
+}
+
+TEST(UploadReceiver, FrameBeyondTheMemoryLimitEndsWithNotEnoughMemory) {
+  TempDir dir;
+  TransferRun run = UploadRun("b.dta", dir.File("b.dta"), true);
+  const std::string data(60000, 'm');
+  const std::string frame = Frame(data);
+  ScriptedPeer peer(UploadSteps({frame.substr(0, 1000), frame.substr(1000)}));
+  const DialogOutcome outcome = RunDialog(run, peer.Port(), 2, 30000);
+  EXPECT_EQ(outcome.result, 99);
+  EXPECT_EQ(run.resultText, kOutOfMemoryText);
+  EXPECT_FALSE(FileExists(dir.File("b.dta")));
+}
+
+// Runs one upload of a good frame into target, where storing fails.
+void ExpectFailedStore(const std::string& target, const std::string& old) {
+  TransferRun run = UploadRun("b.dta", target, true, 1);
+  const UploadCommands commands = CommandsOf(run);
+  ScriptedPeer peer(UploadSteps({Frame(std::string(20000, 'n'))}));
+  const DialogOutcome outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.result, 99);
+  EXPECT_EQ(run.resultText, "");
+  const std::string tail = "Zieldatei auf Server kann nicht erzeugt werden\nFehler beim Upload: 99";
+  EXPECT_EQ(outcome.console.substr(outcome.console.size() - tail.size()), tail);
+  EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload);
+  if (!old.empty()) {
+    EXPECT_EQ(ReadFileBytes(target), old);
+  }
+}
+
+TEST(UploadReceiver, FailedStoreKeepsTheOldFileAndSendsNoDelete) {
+  TempDir dir;
+  {
+    SCOPED_TRACE("directory missing");
+    ExpectFailedStore(dir.File("fehlt/b.dta"), "");
+  }
+  {
+    SCOPED_TRACE("target is a directory");
+    std::filesystem::create_directory(dir.File("ordner"));
+    ExpectFailedStore(dir.File("ordner"), "");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("ordner")));
+  }
+  {
+    SCOPED_TRACE("write fails: file size limit");
+    WriteFileBytes(dir.File("alt.dta"), "alter Stand\r\n");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ExpectFailedStore(dir.File("alt.dta"), "alter Stand\r\n");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+  }
+  std::vector<std::string> left = FilesIn(dir.path);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"alt.dta", "ordner"}));
+}
+
+TEST(UploadReceiver, RefusedDeleteReplacesTheSuccessText) {
+  TempDir dir;
+  TransferRun run = UploadRun("b.dta", dir.File("b.dta"), true);
+  std::vector<PeerStep> steps = LoginSteps();
+  for (const PeerStep& step :
+       {ReadLine(), Send(Frame("ok\n")), ReadLine(), Send("550 nicht geloescht\r\n")}) {
+    steps.push_back(step);
+  }
+  ScriptedPeer peer(steps);
+  const DialogOutcome outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.result, 550);
+  EXPECT_EQ(run.resultText, "550 nicht geloescht");
+  EXPECT_EQ(ReadFileBytes(dir.File("b.dta")), "ok\r\n");
+}
+
+}  // namespace
