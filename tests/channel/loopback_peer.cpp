@@ -87,6 +87,8 @@ void WriteAll(int fd, std::string_view data) {
 }
 
 std::string ReadSlowly(int fd, std::size_t count, std::size_t piece, int pauseMilliseconds) {
+  timeval patience{5, 0};  // a sender that has stopped must not hang the test
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
   std::string data;
   std::string chunk(piece, '\0');
   while (data.size() < count) {
