@@ -12,6 +12,7 @@ ReadOutcome ReceiveMore(TerminalConnection& connection, int timeoutMs) {
   const int n = ReceiveSome(connection.socket, buffer, kReadPiece, timeoutMs);
   if (n == kReceivePeerClosed) return ReadOutcome::kPeerClosed;
   if (n == kReceiveTimedOut) return ReadOutcome::kTimedOut;
+  if (n == kReceiveReset) return ReadOutcome::kPeerReset;
   if (n < 0) return ReadOutcome::kFailed;
   connection.pending.append(buffer, static_cast<std::size_t>(n));
   return ReadOutcome::kRead;

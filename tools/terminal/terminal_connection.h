@@ -17,7 +17,7 @@ struct TerminalConnection {
   std::string pending;  // bytes received and not yet taken
 };
 
-enum class ReadOutcome { kRead, kPeerClosed, kTimedOut, kFailed, kTooLong };
+enum class ReadOutcome { kRead, kPeerClosed, kPeerReset, kTimedOut, kFailed, kTooLong };
 
 // One line up to and including its LF, at most kCommandLineLimit bytes. Each
 // wait for more bytes lasts at most timeoutMs.

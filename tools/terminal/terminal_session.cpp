@@ -254,6 +254,19 @@ bool HandleCommand(Session& session, std::string_view command) {
   return Reply(session, {}, "500 unbekannter Befehl");
 }
 
+const char* EndingText(ReadOutcome outcome) {
+  switch (outcome) {
+    case ReadOutcome::kPeerClosed:
+      return "closed by the client";
+    case ReadOutcome::kPeerReset:
+      return "reset by the client";
+    case ReadOutcome::kTimedOut:
+      return "no command within the wait, closing";
+    default:
+      return "connection failed";
+  }
+}
+
 // Reads and answers command lines until the connection ends.
 void RunCommandLoop(Session& session) {
   for (;;) {
@@ -264,10 +277,7 @@ void RunCommandLoop(Session& session) {
       return;
     }
     if (outcome != ReadOutcome::kRead) {
-      EndSession(session, outcome == ReadOutcome::kPeerClosed ? "closed by the client"
-                          : outcome == ReadOutcome::kTimedOut
-                              ? "no command within the wait, closing"
-                              : "connection failed");
+      EndSession(session, EndingText(outcome));
       return;
     }
     const bool crLf = line.size() >= 2 && line[line.size() - 2] == '\r';

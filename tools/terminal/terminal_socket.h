@@ -15,6 +15,7 @@ constexpr TerminalSocket kNoTerminalSocket = -1;
 constexpr int kReceivePeerClosed = 0;
 constexpr int kReceiveFailed = -1;
 constexpr int kReceiveTimedOut = -2;
+constexpr int kReceiveReset = -3;  // the peer reset the connection
 
 // Starts the socket layer once per process; false when it cannot start.
 bool StartSocketLayer();

@@ -86,7 +86,7 @@ int ReceiveSome(TerminalSocket connection, char* buffer, int size, int timeoutMs
   do {
     n = ::recv(Fd(connection), buffer, static_cast<std::size_t>(size), 0);
   } while (n < 0 && errno == EINTR);
-  if (n < 0) return kReceiveFailed;
+  if (n < 0) return errno == ECONNRESET ? kReceiveReset : kReceiveFailed;
   return static_cast<int>(n);
 }
 

@@ -1,0 +1,133 @@
+// Uploads through the real process: the frames a terminal may send, what the
+// server stores, and when the terminal's copy is deleted.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/terminal_rig.h"
+
+namespace {
+
+constexpr char kBookings[] = "4711;0800;K\n4711;1630;G\n";  // trailer CRC E329
+constexpr char kOldServerFile[] = "alt\r\n";
+constexpr char kMismatch[] = "ERROR: Längenangabe oder CRC stimmt nicht überein!";
+
+struct UploadCase {
+  const char* name;
+  int host;
+  const char* terminalFile;  // null: the terminal has no such file
+  std::vector<std::string> terminal;
+  bool deleteFlag;
+  const char* stored;  // the server file afterwards; null: the old one is kept
+  int exitCode;
+  std::string resultLine;
+  bool deleteSent;
+  bool deleted;  // the terminal's copy is gone
+};
+
+void PrintTo(const UploadCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const std::string kStored = "Datei \"..\\..\\srv\\Bewegung.dta\" erfolgreich gespeichert";
+
+const std::string kStoredCrLf = "4711;0800;K\r\n4711;1630;G\r\n";
+
+// clang-format off
+const UploadCase kUploadCases[] = {
+    // name, host, terminal's file, simulator options, delete flag, stored, exit code,
+    // result line, DELETEFILE sent, terminal's copy deleted
+    {"LineFeedsStoredAsCrLf", 100, kBookings, {}, false, kStoredCrLf.c_str(), 0, kStored, false, false},
+    {"DeletedAfterSuccess", 101, kBookings, {}, true, kStoredCrLf.c_str(), 0, kStored, true, true},
+    {"CrLfStoredAsCrCrLf", 102, "Satz 1\r\nSatz 2\r\n", {}, false, "Satz 1\r\r\nSatz 2\r\r\n", 0,
+     kStored, false, false},
+    {"LengthZero", 103, "", {}, true, "", 0, kStored, true, true},
+    // The last piece holds the trailer's CRC and its line end.
+    {"FrameInPieces", 104, kBookings, {"--fault", "upload=pieces:4", "--pause", "20"}, true,
+     kStoredCrLf.c_str(), 0, kStored, true, true},
+    // The trailer's line end comes in a piece of its own, after the frame is
+    // complete for the tool: it is read as the start of the delete's reply.
+    {"TrailerLineEndApart", 112, kBookings, {"--fault", "upload=pieces:5", "--pause", "20"}, true,
+     kStoredCrLf.c_str(), 2, "\r\n200 Datei \"Bewegung.dta\" gelöscht", true, true},
+    // "END" arrives in a piece long before the trailer.
+    {"DataHoldingEnd", 105, "Buchung 1 ENDE\nBuchung 2\n", {"--fault", "upload=pieces:10", "--pause", "20"},
+     true, "Buchung 1 ENDE\r\nBuchung 2\r\n", 0, kStored, true, true},
+    {"DataHoldingTrailerMark", 106, "Kopf\n250 END 1234\nRest\n", {}, true, nullptr, 99, kMismatch,
+     false, false},
+    {"TrailerCrcInLowerCase", 107, kBookings, {"--fault", "upload=crc-lower"}, true, nullptr, 99,
+     kMismatch, false, false},
+    {"TrailerCrcWrong", 108, kBookings, {"--fault", "upload=crc-wrong"}, true, nullptr, 99, kMismatch,
+     false, false},
+    {"DeclaredLengthWrong", 109, kBookings, {"--fault", "upload=length-wrong"}, true, nullptr, 99,
+     kMismatch, false, false},
+    {"FileMissingOnTerminal", 110, nullptr, {}, true, nullptr, 550,
+     "550 Datei \"Bewegung.dta\" nicht gefunden", false, false},
+    // The file is stored; the refused delete's reply becomes the result.
+    {"DeleteRefused", 111, kBookings, {"--refuse", "delete=550 Datei gesperrt"}, true,
+     kStoredCrLf.c_str(), 550, "550 Datei gesperrt", true, false},
+};
+// clang-format on
+
+class Upload : public ::testing::TestWithParam<UploadCase> {};
+
+TEST_P(Upload, StoresTheFrameOrKeepsBothFiles) {
+  const UploadCase& c = GetParam();
+  TerminalRig rig(c.host);
+  if (c.terminalFile != nullptr) WriteFileBytes(rig.TerminalFile("Bewegung.dta"), c.terminalFile);
+  WriteFileBytes(rig.ServerFile("Bewegung.dta"), kOldServerFile);
+  ASSERT_TRUE(rig.StartTerminal(c.terminal));
+
+  std::vector<std::string> arguments = {"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta")};
+  if (c.deleteFlag) arguments.push_back("1");
+  const ProcessResult run = rig.RunClient(arguments);
+  EXPECT_EQ(Masked(run.output), kNoDatabase + c.resultLine + "\n");
+  EXPECT_EQ(run.exitCode, PosixExitCode(c.exitCode));
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bewegung.dta")),
+            c.stored != nullptr ? c.stored : kOldServerFile);
+  EXPECT_EQ(FileExists(rig.TerminalFile("Bewegung.dta")), c.terminalFile != nullptr && !c.deleted);
+  EXPECT_EQ(rig.Transcript().find("DELETEFILE") != std::string::npos, c.deleteSent);
+}
+
+INSTANTIATE_TEST_SUITE_P(E2e, Upload, ::testing::ValuesIn(kUploadCases),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// A verbose upload with the delete flag, byte for byte, and both sides' logs.
+TEST(UploadVerbose, ShowsTheFrameAndTheMaskedCommands) {
+  TerminalRig rig(120);
+  WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run =
+      rig.RunClient({"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1", "/D"});
+  const std::string frame = "200 BEGIN 24\r\n4711;0800;K\n4711;1630;G\n250 END E329\r\n";
+  EXPECT_EQ(Masked(run.output),
+            kVerboseLogin +
+                std::string("An Terminal gesendet: UPLOADFILE <crc> <len> TYP=1 \"Bewegung.dta\" "
+                            "/d:<n>\r\n\n") +
+                "Terminalantwort: " + frame + "\n" + "Terminalantwort: " + frame + "\r\n" +
+                "An Terminal gesendet: DELETEFILE <crc> <len> TYP=1 \"Bewegung.dta\" /d:<n>\r\n\n" +
+                "Terminalantwort: 200 Datei \"Bewegung.dta\" gelöscht\r\n\n" +
+                "Ende Transfer - <ts>" + kNoDatabase + kStored + "\n");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(MaskedTranscript(rig.Transcript()),
+            kLoginTranscript +
+                std::string("#1 < UPLOADFILE <crc> <len> TYP=1 \"Bewegung.dta\" /d:<n>\n") +
+                "#1 > 200 BEGIN 24 + 24 data bytes + 250 END E329\n" +
+                "#1 < DELETEFILE <crc> <len> TYP=1 \"Bewegung.dta\" /d:<n>\n" +
+                "#1 > 200 Datei \"Bewegung.dta\" gelöscht\n#1 closed by the client\n");
+  EXPECT_FALSE(FileExists(rig.TerminalFile("Bewegung.dta")));
+}
+
+// Names travel in Windows-1252 on the wire; both sides store them as the
+// system spells them.
+TEST(UploadVerbose, NameWithUmlaut) {
+  TerminalRig rig(121);
+  WriteFileBytes(rig.TerminalFile("Büro.dta"), kBookings);
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run =
+      rig.RunClient({"UPL", "@", "Büro.dta", ServerArgument("Büro.dta"), "1"});
+  EXPECT_EQ(Masked(run.output),
+            kNoDatabase + std::string("Datei \"..\\..\\srv\\Büro.dta\" erfolgreich gespeichert\n"));
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Büro.dta")), "4711;0800;K\r\n4711;1630;G\r\n");
+  EXPECT_FALSE(FileExists(rig.TerminalFile("Büro.dta")));
+  EXPECT_NE(rig.Transcript().find("#1 > 200 Datei \"Büro.dta\" gelöscht\n"), std::string::npos);
+}
+
+}  // namespace
