@@ -27,6 +27,7 @@ constexpr SqlStateStatus kSqlStateTable[] = {
     {"42501", kOraInsufficientPrivileges},    // insufficient privilege
     {"23505", kOraUniqueViolated},            // unique violation
     {"23502", kOraCannotInsertNull},          // not null violation
+    {"23514", kOraCheckViolated},             // check violation
     {"55P03", kOraResourceBusy},              // lock not available
     {"25006", kOraReadOnlyDatabase},          // read-only transaction
 };
@@ -105,6 +106,7 @@ int StatusFromSqliteCode(int code, std::string_view message) {
     if (message.find("no column named") != std::string_view::npos) return kOraInvalidIdentifier;
   }
   if (code == SQLITE_CONSTRAINT_NOTNULL) return kOraCannotInsertNull;
+  if (code == SQLITE_CONSTRAINT_CHECK) return kOraCheckViolated;
   if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
     return kOraUniqueViolated;
   }

@@ -16,6 +16,7 @@ inline constexpr int kOraNotLoggedOn = -1012;                // ORA-01012
 inline constexpr int kOraLogonDenied = -1017;                // ORA-01017
 inline constexpr int kOraInsufficientPrivileges = -1031;     // ORA-01031
 inline constexpr int kOraCannotInsertNull = -1400;           // ORA-01400
+inline constexpr int kOraCheckViolated = -2290;              // ORA-02290
 inline constexpr int kOraUserMissing = -1435;                // ORA-01435 (unknown schema)
 inline constexpr int kOraEndOfFileOnChannel = -3113;         // ORA-03113
 inline constexpr int kOraUnknownConnectIdentifier = -12154;  // ORA-12154

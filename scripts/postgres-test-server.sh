@@ -3,21 +3,29 @@
 #
 #   postgres-test-server.sh start DIR   initialise and start a server, create the
 #                                       role, the schema KVSYSTEM and the table
-#                                       O2008TRANSPROT, register the ODBC data
-#                                       source "dslog"
+#                                       O2008TRANSPROT, register ODBC data sources
 #   postgres-test-server.sh stop DIR    stop the server and remove its files
 #
 # The server listens on a Unix socket only (no TCP port), in a private
-# directory under the system's temporary folder, so several servers can run side
-# by side. DIR receives what a client needs:
-#   DIR/odbcinst.ini, DIR/odbc.ini   point ODBCSYSINI=DIR and ODBCINI=DIR/odbc.ini here
-#   DIR/env                          those two variables plus PGHOST/PGPORT/PGDATABASE,
-#                                    PGUSER/PGPASSWORD (the administrator), for
-#                                    `. DIR/env; psql`
+# directory under the system's temporary folder, so several servers can run
+# side by side. With DS_PG_TIMEZONE set, the server keeps its local time in
+# that zone (the tests use a zone far from the client's).
+#
+# The role "dsuser" with password "dsgeheim" owns database "dslog" and in it
+# the schema KVSYSTEM with the table. Data sources in DIR/odbc.ini:
+#   dslog            that database
+#   dslog_noschema   a database of the same role without the schema
+#   dslog_noserver   a server that is not running
+# DIR receives what a client needs:
+#   DIR/odbcinst.ini, DIR/odbc.ini   for ODBCSYSINI=DIR and ODBCINI=DIR/odbc.ini
+#   DIR/client.env                   KEY='value' lines: those two variables,
+#                                    PGHOST, PGPORT, PGDATABASE, PGUSER and
+#                                    PGPASSWORD of the administrator (for psql),
+#                                    DS_PG_DSN, DS_PG_USER, DS_PG_PASSWORD;
+#                                    for a shell: set -a; . DIR/client.env; set +a
 #   DIR/server                       the server's private directory (for stop)
-# The role "dsuser" with password "dsgeheim" owns schema KVSYSTEM in database
-# "dslog". The server runs as the calling user, or as "postgres" when called by
-# root (PostgreSQL refuses to run as root).
+# The server runs as the calling user, or as "postgres" when called by root
+# (PostgreSQL refuses to run as root).
 set -euo pipefail
 
 readonly ROLE=dsuser ROLE_PASSWORD=dsgeheim DATABASE=dslog DSN=dslog
@@ -76,16 +84,19 @@ start_server() {
   fi
 
   as_server_user "'$bin/initdb' -D '$server/data' -U $ADMIN --pwfile='$server/pwfile' \
-    --auth=scram-sha-256 -E UTF8 --locale=C >'$server/initdb.log' 2>&1" ||
+    --auth=scram-sha-256 -E UTF8 --locale=C --no-sync >'$server/initdb.log' 2>&1" ||
     { cat "$server/initdb.log" >&2; die "initdb failed"; }
+  local zone=""
+  [ -n "${DS_PG_TIMEZONE:-}" ] && zone="-c timezone='$DS_PG_TIMEZONE'"
   as_server_user "'$bin/pg_ctl' -D '$server/data' -l '$server/server.log' -w -t 60 \
-    -o \"-c listen_addresses='' -c unix_socket_directories='$server' -p $PORT -c fsync=off\" \
+    -o \"-c listen_addresses='' -c unix_socket_directories='$server' -p $PORT -c fsync=off $zone\" \
     start >/dev/null" || { cat "$server/server.log" >&2; die "server did not start"; }
 
   export PGHOST=$server PGPORT=$PORT PGUSER=$ADMIN PGPASSWORD=$ADMIN_PASSWORD
   "$bin/psql" -q -v ON_ERROR_STOP=1 -d postgres <<SQL >/dev/null
 CREATE ROLE $ROLE LOGIN PASSWORD '$ROLE_PASSWORD';
 CREATE DATABASE $DATABASE OWNER $ROLE;
+CREATE DATABASE ${DATABASE}_noschema OWNER $ROLE;
 SQL
   # Unquoted names, as the program's own statements write them: PostgreSQL
   # folds them to lower case (kvsystem.o2008transprot).
@@ -111,10 +122,30 @@ Driver = PostgreSQL ANSI
 Servername = $server
 Port = $PORT
 Database = $DATABASE
+
+[${DSN}_noschema]
+Driver = PostgreSQL ANSI
+Servername = $server
+Port = $PORT
+Database = ${DATABASE}_noschema
+
+[${DSN}_noserver]
+Driver = PostgreSQL ANSI
+Servername = $server/nothing-here
+Port = $PORT
+Database = $DATABASE
 INI
-  cat >"$dir/env" <<ENV
-export ODBCSYSINI='$dir' ODBCINI='$dir/odbc.ini'
-export PGHOST='$server' PGPORT=$PORT PGDATABASE=$DATABASE PGUSER=$ADMIN PGPASSWORD=$ADMIN_PASSWORD
+  cat >"$dir/client.env" <<ENV
+ODBCSYSINI='$dir'
+ODBCINI='$dir/odbc.ini'
+PGHOST='$server'
+PGPORT='$PORT'
+PGDATABASE='$DATABASE'
+PGUSER='$ADMIN'
+PGPASSWORD='$ADMIN_PASSWORD'
+DS_PG_DSN='$DSN'
+DS_PG_USER='$ROLE'
+DS_PG_PASSWORD='$ROLE_PASSWORD'
 ENV
 }
 
