@@ -57,7 +57,11 @@ apt-get "${apt_options[@]}" -qq update
 src_dir="$out/source"
 rm -rf "$src_dir"
 mkdir -p "$src_dir"
-(cd "$src_dir" && apt-get "${apt_options[@]}" -qq source --download-only "sqlite3=$version")
+# The installed version first; should the archive have moved on since it
+# was installed, the suites' current one.
+(cd "$src_dir" && apt-get "${apt_options[@]}" -qq source --download-only "sqlite3=$version") ||
+  (cd "$src_dir" && rm -f ./* && echo "windows-sqlite: taking the archive's current sqlite3" &&
+   apt-get "${apt_options[@]}" -qq source --download-only sqlite3)
 
 echo "windows-sqlite: generating the amalgamation"
 tree="$src_dir/tree"
