@@ -2,6 +2,8 @@
 // server stores, and when the terminal's copy is deleted.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/e2e/terminal_rig.h"
 
 namespace {
@@ -128,6 +130,33 @@ TEST(UploadVerbose, NameWithUmlaut) {
   EXPECT_EQ(ReadFileBytes(rig.ServerFile("Büro.dta")), "4711;0800;K\r\n4711;1630;G\r\n");
   EXPECT_FALSE(FileExists(rig.TerminalFile("Büro.dta")));
   EXPECT_NE(rig.Transcript().find("#1 > 200 Datei \"Büro.dta\" gelöscht\n"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A frame larger than the memory the tool may take: the upload ends with the
+// memory message, stores nothing and deletes nothing.
+TEST(UploadMemory, FrameLargerThanTheMemoryAtHand) {
+#if defined(DS_SANITIZED)
+  GTEST_SKIP() << "an address-space limit cannot hold under AddressSanitizer";
+#endif
+  TerminalRig rig(122);
+  const std::string data(12 << 20, 'x');
+  WriteFileBytes(rig.TerminalFile("Gross.dta"), data);
+  WriteFileBytes(rig.ServerFile("Gross.dta"), kOldServerFile);
+  ASSERT_TRUE(rig.StartTerminal());
+  ProcessOptions options;
+  options.workingDirectory = rig.workDir;
+  options.addressSpaceLimit = 16L << 20;
+  const ProcessResult run = RunProcess(
+      DS_PROGRAM, {"UPL", rig.address, "Gross.dta", ServerArgument("Gross.dta"), "1"}, options);
+  EXPECT_EQ(Masked(run.output), kNoDatabase + std::string("Nicht genügend Speicher\n"));
+  EXPECT_EQ(run.exitCode, 99);
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Gross.dta")), kOldServerFile);
+  EXPECT_EQ(std::filesystem::file_size(rig.TerminalFile("Gross.dta")), data.size());
+  EXPECT_EQ(rig.Transcript().find("DELETEFILE"), std::string::npos);
 }
 
 }  // namespace

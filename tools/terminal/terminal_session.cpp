@@ -70,8 +70,8 @@ void LogCommand(Session& session, std::string_view command) {
 
 bool HandleUser(Session& session, std::string_view text) {
   const std::vector<Fault> faults = NextFaults(session, TerminalStep::kUser);
-  if (IsRefused(faults) || !IsLoginText(text))
-    return Reply(session, faults, "530 Kennung ungueltig");
+  if (IsRefused(faults)) return Reply(session, faults, kPlannedRefusal);
+  if (!IsLoginText(text)) return Reply(session, faults, "530 Kennung ungueltig");
   session.user = text;
   session.loggedIn = false;
   return Reply(session, faults, "331 Kennung angenommen, Passwort erwartet");
@@ -79,7 +79,7 @@ bool HandleUser(Session& session, std::string_view text) {
 
 bool HandlePass(Session& session, std::string_view text) {
   const std::vector<Fault> faults = NextFaults(session, TerminalStep::kPass);
-  if (IsRefused(faults)) return Reply(session, faults, "");
+  if (IsRefused(faults)) return Reply(session, faults, kPlannedRefusal);
   if (session.user.empty()) return Reply(session, faults, "503 zuerst USER, dann PASS");
   if (!IsLoginText(text) || text != session.user) {
     return Reply(session, faults, "530 Passwort abgelehnt");
@@ -134,17 +134,13 @@ std::string FinishDownload(Session& session, const DownloadAnnouncement& announc
     refusal = "553 MD5-Pruefsumme stimmt nicht: angekuendigt " + announcement.digest +
               ", berechnet " + computedDigest;
   }
-  const std::string path = TerminalFilePath(session.options.directory, announcement.name);
-  if (!refusal.empty()) {
-    DiscardIncomingFile(incoming);
-    return refusal;
-  }
-  if (!CommitIncomingFile(incoming, path)) {
+  if (!refusal.empty()) return refusal;  // the caller discards the new file
+  if (!CommitIncomingFile(incoming,
+                          TerminalFilePath(session.options.directory, announcement.name))) {
     return "551 Datei " + Quoted(announcement.name) + " kann nicht gespeichert werden";
   }
-  return "250 Datei " + Quoted(announcement.name) +
-         " \xFC"
-         "bernommen (" +
+  // \374 is the u umlaut of Windows-1252.
+  return "250 Datei " + Quoted(announcement.name) + " \374bernommen (" +
          std::to_string(announcement.size) + " Bytes)";
 }
 
@@ -167,8 +163,9 @@ bool ReceiveAndConfirm(Session& session, const DownloadAnnouncement& announcemen
   LogCommand(session, endLine);
   const std::vector<Fault> faults = NextFaults(session, TerminalStep::kEnd);
   std::string reply = kPlannedRefusal;
-  if (!IsRefused(faults))
+  if (!IsRefused(faults)) {
     reply = FinishDownload(session, announcement, endLine, incoming, crc, digest);
+  }
   return Reply(session, faults, reply);
 }
 

@@ -11,7 +11,9 @@
 
 namespace {
 
-SOCKET Native(TerminalSocket s) { return static_cast<SOCKET>(s); }
+SOCKET Native(TerminalSocket s) {
+  return static_cast<SOCKET>(s);
+}
 
 std::string Reason(const char* call) {
   return std::string(call) + ": Windows Sockets error " + std::to_string(::WSAGetLastError());
@@ -103,7 +105,9 @@ bool SendAll(TerminalSocket connection, const char* data, std::size_t length) {
   return true;
 }
 
-void CloseConnection(TerminalSocket connection) { ::closesocket(Native(connection)); }
+void CloseConnection(TerminalSocket connection) {
+  ::closesocket(Native(connection));
+}
 
 void ResetConnection(TerminalSocket connection) {
   linger immediately{};
