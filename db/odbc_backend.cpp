@@ -119,14 +119,16 @@ class OdbcBackend final : public SqlBackend {
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &statementHandle))) {
       return DiagnosticStatus(SQL_HANDLE_DBC, dbc_, dialect_->oracleStatus);
     }
-    SQLRETURN code = SQLPrepare(statementHandle, Text(text), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN code = SQL_SUCCESS;
     for (std::size_t i = 0; Succeeded(code) && i < bound.size(); ++i) {
       const SQLULEN columnSize = bound[i].empty() ? 1 : bound[i].size();
       code = SQLBindParameter(statementHandle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
                               SQL_C_CHAR, SQL_VARCHAR, columnSize, 0, bound[i].data(), lengths[i],
                               &lengths[i]);
     }
-    if (Succeeded(code)) code = SQLExecute(statementHandle);
+    if (Succeeded(code)) {
+      code = SQLExecDirect(statementHandle, Text(text), static_cast<SQLINTEGER>(text.size()));
+    }
     const int status = Succeeded(code) ? 0
                                        : DiagnosticStatus(SQL_HANDLE_STMT, statementHandle,
                                                           dialect_->oracleStatus);
