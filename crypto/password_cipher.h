@@ -23,8 +23,11 @@ void BlowfishDecryptBlock(const BlowfishContext& context, std::uint32_t& left,
 // Decodes n characters into n / 2 bytes; only 0-9 and A-F are hex digits.
 void HexToBytes(const char* text, int n, std::uint8_t* destination);
 
-// Decrypts a hex text under key into plainText: 8 bytes per block. Callers
-// read the result as a zero-terminated text (plainText.c_str()). Returns 1.
+// Decrypts a hex text under key into plainText: 8 bytes per started block of
+// 16 digits. Callers read the result as a zero-terminated text
+// (plainText.c_str()). The hex text ends at its first zero byte; a last block
+// of fewer than 16 digits is decoded as if completed with '0' digits, so
+// nothing past the text is read. Returns 1; the context is zero afterwards.
 int DecryptHexText(std::string_view hexText, std::string& plainText, std::string_view key);
 
 // The exact inverse, for the settings writer: zero padding to a multiple of
