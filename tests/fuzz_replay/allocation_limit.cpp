@@ -1,0 +1,43 @@
+// The replay's allocation limit, the same as the fuzzing runs' -malloc_limit_mb:
+// an input of a few kilobytes that makes a target ask for more than this at
+// once has made it trust a number the peer sent instead of the bytes it sent.
+// Replaces the global operator new and delete of the replay programs only.
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+constexpr std::size_t kAllocationLimit = std::size_t{256} << 20;
+
+void* Allocate(std::size_t size) {
+  if (size > kAllocationLimit) {
+    std::fprintf(stderr, "allocation of %zu bytes exceeds the replay's limit of %zu\n", size,
+                 kAllocationLimit);
+    std::abort();
+  }
+  void* memory = std::malloc(size == 0 ? 1 : size);
+  if (memory == nullptr) throw std::bad_alloc();
+  return memory;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return Allocate(size);
+}
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete[](void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
