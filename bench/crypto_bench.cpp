@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::size_t kFileSize = std::size_t{256} << 20;
 
-// The benchmark file, written once per process and removed at exit.
+// The benchmark file, written once per process; main removes it.
 const std::string& BenchFile() {
   static const std::string path = [] {
     const char* base = std::getenv("TMPDIR");
@@ -36,7 +36,6 @@ const std::string& BenchFile() {
       }
     }
     ::close(fd);
-    std::atexit([] { std::remove(BenchFile().c_str()); });
     return pattern;
   }();
   return path;
@@ -150,6 +149,7 @@ int main(int argc, char** argv) {
   BenchFile();
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::remove(BenchFile().c_str());
   PrintTable(reporter.timings);
   benchmark::Shutdown();
   return 0;
