@@ -1,4 +1,5 @@
 #include "tests/e2e/terminal_rig.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 

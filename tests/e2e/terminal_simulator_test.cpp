@@ -11,6 +11,7 @@
 
 #include "crypto/crc16.h"
 #include "tests/e2e/terminal_rig.h"
+#include "tests/support/process.h"
 
 namespace {
 

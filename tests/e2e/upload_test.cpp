@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/e2e/terminal_rig.h"
+#include "tests/support/process.h"
 
 namespace {
 
