@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "crypto/crc16.h"
+#include "dialog/protocol.h"
 #include "dialog/reply.h"
 #include "driver/text_helpers.h"
 
@@ -35,18 +36,51 @@ bool MakeRoom(UploadFrame& frame, std::size_t needed) {
   return Reserve(frame.text, std::max(grown, needed));
 }
 
-// Looks for the landmarks in the text added since the last call.
-void ScanNewText(UploadFrame& frame) {
-  const std::string_view text = UploadFrameText(frame);
-  if (frame.lineEnd == std::string::npos) {
-    frame.lineEnd = text.find("\r\n", frame.lineEndScan);
-    if (frame.lineEnd == std::string::npos) {
-      frame.lineEndScan = text.empty() ? 0 : text.size() - 1;
-      return;
-    }
-    frame.trailerScan = frame.lineEnd + 2;
+// The number after the first "BEGIN " of the first line; false when the
+// first line holds no "BEGIN ".
+bool FindDeclaredLength(std::string_view text, std::size_t lineEnd, int& declared) {
+  const std::string_view firstLine = text.substr(0, lineEnd);
+  const std::size_t begin = firstLine.find(kFrameLengthMark);
+  if (begin == std::string_view::npos) return false;
+  declared = LeadingNumber(
+      firstLine.substr(begin + sizeof kFrameLengthMark - 1).substr(0, kFrameLengthTextLimit));
+  return true;
+}
+
+// Takes room for the whole frame as soon as its length is known, so that an
+// honest frame is never copied while it grows. Only a hint: a length beyond
+// kFrameReserveHintLimit, or room that cannot be had, leaves the frame to
+// grow step by step and meet the limits there.
+void ReserveForDeclaredLength(UploadFrame& frame) {
+  int declared = 0;
+  if (!FindDeclaredLength(UploadFrameText(frame), frame.lineEnd, declared) || declared <= 0) {
+    return;
   }
-  if (frame.trailer != std::string::npos) return;
+  const std::size_t whole =
+      frame.lineEnd + 2 + static_cast<std::size_t>(declared) + kFrameTrailerLength + kReplyLimit;
+  if (whole > frame.text.capacity() && whole <= frame.capacityLimit &&
+      whole <= kFrameReserveHintLimit) {
+    Reserve(frame.text, whole);
+  }
+}
+
+// Looks for the first line end in the text added since the last call; once
+// it is found, takes room for the declared length.
+void ScanForLineEnd(UploadFrame& frame) {
+  const std::string_view text = UploadFrameText(frame);
+  frame.lineEnd = text.find("\r\n", frame.lineEndScan);
+  if (frame.lineEnd == std::string::npos) {
+    frame.lineEndScan = text.empty() ? 0 : text.size() - 1;
+    return;
+  }
+  frame.trailerScan = frame.lineEnd + 2;
+  ReserveForDeclaredLength(frame);
+}
+
+// Looks for the first trailer mark after the line end in the text added
+// since the last call.
+void ScanForTrailer(UploadFrame& frame) {
+  const std::string_view text = UploadFrameText(frame);
   frame.trailer = text.find(kFrameTrailerMark, frame.trailerScan);
   if (frame.trailer == std::string::npos && text.size() >= kMarkLength) {
     frame.trailerScan = std::max(frame.trailerScan, text.size() - (kMarkLength - 1));
@@ -66,7 +100,10 @@ bool UploadFrameFeed(UploadFrame& frame, std::string_view piece) {
   if (text.size() > frame.capacityLimit - frame.text.size()) return false;
   if (!MakeRoom(frame, frame.text.size() + text.size())) return false;
   frame.text.insert(frame.text.end(), text.begin(), text.end());
-  ScanNewText(frame);
+  if (frame.lineEnd == std::string::npos) ScanForLineEnd(frame);
+  if (frame.lineEnd != std::string::npos && frame.trailer == std::string::npos) {
+    ScanForTrailer(frame);
+  }
   return true;
 }
 
@@ -78,15 +115,10 @@ bool UploadFrameComplete(const UploadFrame& frame) {
 UploadFrameCheck UploadFrameParse(const UploadFrame& frame) {
   UploadFrameCheck check;
   const std::string_view text = UploadFrameText(frame);
-  const std::size_t markLength = sizeof kFrameLengthMark - 1;
-  const std::size_t begin = text.find(kFrameLengthMark);
-  if (frame.lineEnd == std::string::npos || begin == std::string_view::npos ||
-      begin + markLength > frame.lineEnd || !UploadFrameComplete(frame)) {
+  int declared = 0;
+  if (!UploadFrameComplete(frame) || !FindDeclaredLength(text, frame.lineEnd, declared)) {
     return check;
   }
-  const std::size_t lengthStart = begin + markLength;
-  const int declared = LeadingNumber(
-      text.substr(lengthStart, std::min(kFrameLengthTextLimit, frame.lineEnd - lengthStart)));
   check.data = text.substr(frame.lineEnd + 2, frame.trailer - (frame.lineEnd + 2));
   const std::string_view received = text.substr(frame.trailer + kMarkLength + 1, 4);
 

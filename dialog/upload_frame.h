@@ -16,6 +16,9 @@ inline constexpr char kFrameTrailerMark[] = "250 END";
 constexpr std::size_t kFrameInitialCapacity = 10000;
 // "250 END", one separator byte and four CRC characters.
 constexpr std::size_t kFrameTrailerLength = 12;
+// Room for a frame is taken in one step for a declared length up to this;
+// a terminal's word alone never makes the receiver take more.
+constexpr std::size_t kFrameReserveHintLimit = std::size_t{256} << 20;
 // The declared length is read from at most this many characters.
 constexpr std::size_t kFrameLengthTextLimit = 99;
 
@@ -50,9 +53,10 @@ struct UploadFrameCheck {
 // limit, when smaller). Returns false when that memory cannot be had.
 bool UploadFrameStart(UploadFrame& frame, std::size_t capacityLimit);
 
-// Appends a piece's text (up to its first NUL byte). Room grows by half of
-// what it is, so gathering costs linear time. Returns false, with the frame
-// unchanged, when memory runs out or the growth would pass the limit.
+// Appends a piece's text (up to its first NUL byte). Once the first line is
+// in, room for the declared length is taken in one step when it can be had;
+// otherwise room grows by half of what it is. Gathering costs linear time. Returns false, with the
+// frame unchanged, when memory runs out or the growth would pass the limit.
 bool UploadFrameFeed(UploadFrame& frame, std::string_view piece);
 
 // True once the gathered text holds, after its first CR LF, a "250 END"

@@ -162,4 +162,14 @@ TEST(UploadFrame, GrowthBeyondTheLimitFailsAndKeepsTheFrame) {
   EXPECT_LE(frame.text.capacity(), 30000u);
 }
 
+TEST(UploadFrame, DeclaredLengthBeyondTheLimitIsJudgedNotRefusedForMemory) {
+  UploadFrame frame;
+  ASSERT_TRUE(UploadFrameStart(frame, 30000));
+  ASSERT_TRUE(UploadFrameFeed(frame, "200 BEGIN 1000000\r\nabc"));
+  ASSERT_TRUE(UploadFrameFeed(frame, "250 END " + CrcText("abc", true)));
+  ASSERT_TRUE(UploadFrameComplete(frame));
+  EXPECT_EQ(UploadFrameParse(frame).verdict, UploadFrameVerdict::kMismatch);
+  EXPECT_LE(frame.text.capacity(), 30000u);
+}
+
 }  // namespace
