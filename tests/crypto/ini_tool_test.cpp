@@ -114,6 +114,20 @@ TEST(IniTool, ValueLongerThanTheReaderHoldsIsRefused) {
   EXPECT_FALSE(FileExists(path));
 }
 
+TEST(IniTool, DatabaseNameLongerThanTheSessionUsesIsRefused) {
+  TempDir dir;
+  const std::string path = dir.File("k.ini");
+  const ProcessResult tooLong =
+      Ini({"write", path, "LOGIN=a", "PASS=b", "NET8=sqlite:" + std::string(35, 'd')});
+  EXPECT_EQ(tooLong.exitCode, 1);
+  EXPECT_NE(tooLong.errors.find("41"), std::string::npos) << tooLong.errors;
+  EXPECT_FALSE(FileExists(path));
+
+  const std::string longest = "sqlite:" + std::string(34, 'd');
+  ASSERT_EQ(Ini({"write", path, "LOGIN=a", "PASS=b", "NET8=" + longest}).exitCode, 0);
+  EXPECT_EQ(LookedUp(path, "NET8"), longest);
+}
+
 TEST(IniTool, BadUsageShowsTheUsageAndExitsWithTwo) {
   TempDir dir;
   const std::string path = dir.File("k.ini");

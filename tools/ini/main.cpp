@@ -65,11 +65,14 @@ bool ResolveValue(std::string_view key, const std::string& argument, std::string
       return false;
     }
   }
-  if (value.size() > kMaxSettingsValueLength) {
+  // The program ignores a database name longer than it can hold, so such a
+  // value is refused here rather than written and silently not used.
+  const std::size_t limit = key == "NET8" ? kMaxDatabaseNameLength : kMaxSettingsValueLength;
+  if (value.size() > limit) {
     ErrorWrite("Der Wert f\xFCr " + std::string(key) + " ist " + std::to_string(value.size()) +
-               " Zeichen lang; die Einstellungsdatei fasst h\xF6"
+               " Zeichen lang; erlaubt sind h\xF6"
                "chstens " +
-               std::to_string(kMaxSettingsValueLength) + " Zeichen.\n");
+               std::to_string(limit) + " Zeichen.\n");
     return false;
   }
   return true;

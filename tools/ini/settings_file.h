@@ -13,6 +13,8 @@ inline constexpr std::array<const char*, 3> kSettingsKeys = {"LOGIN", "PASS", "N
 
 // The reader holds 200 hex digits per value, 12 whole blocks of 8 characters.
 inline constexpr std::size_t kMaxSettingsValueLength = 96;
+// The database session uses a NET8 value of at most 41 characters.
+inline constexpr std::size_t kMaxDatabaseNameLength = 41;
 
 // Plain texts (Windows-1252), in the order of kSettingsKeys.
 using SettingsValues = std::array<std::string, kSettingsKeys.size()>;
