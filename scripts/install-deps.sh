@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libbenchmark-dev   # unit tests and benchmarks
   libssl-dev                      # tests cross-check digests and the cipher with libcrypto
-  libsqlite3-dev                  # embedded transfer log
+  libsqlite3-dev sqlite3          # embedded transfer log and its shell
   unixodbc unixodbc-dev           # server databases through ODBC
   postgresql odbc-postgresql      # a real PostgreSQL for the ODBC tests
   clang libclang-rt-14-dev        # libFuzzer targets
