@@ -52,6 +52,8 @@ echo "== wine"
 # The server starts first, detached from every pipe: wine's helper processes
 # would otherwise inherit CTest's output pipe and CTest would wait for them.
 start=$(date +%s)
+# The prefix folder must exist: wineserver refuses one that does not.
+mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 wine wineboot </dev/null >/dev/null 2>&1
 echo "wine prefix ready: $(seconds_since "$start") s"
