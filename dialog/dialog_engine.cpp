@@ -135,12 +135,38 @@ int SendNextCommand(KVSocket* channel, TransferRun& run) {
   return 0;
 }
 
+// Number of CR and LF bytes at the start of a received block.
+int LeadingLineEnds(const ReplyBuffer& buffer, int count) {
+  int skip = 0;
+  while (skip < count && (buffer[skip] == '\r' || buffer[skip] == '\n')) ++skip;
+  return skip;
+}
+
+// Receives a reply of at least three bytes into buffer. A reply never begins
+// with a line end: such bytes are the tail of the previous reply (an upload
+// trailer's CR LF that came in a piece of its own), so they are skipped and
+// the read goes on until the reply's own code has arrived. Returns the count
+// received (below 1 when the read failed) and the bytes to skip in skip.
+int ReceiveReply(KVSocket* channel, ReplyBuffer& buffer, int& skip) {
+  int n = KVSocketReceive(channel, buffer.data(), kReplyLimit, kReplyMinimum);
+  skip = n > 0 ? LeadingLineEnds(buffer, n) : 0;
+  while (n > 0 && skip > 0 && n - skip < kReplyMinimum && n < kReplyLimit) {
+    const int more =
+        KVSocketReceive(channel, buffer.data() + n, kReplyLimit - n, kReplyMinimum - (n - skip));
+    if (more < 1) return more;
+    n += more;
+    skip = LeadingLineEnds(buffer, n);
+  }
+  return n;
+}
+
 // Reads one reply into buffer; returns its text, or sets result when the read
 // failed.
 bool ReadReply(KVSocket* channel, TransferRun& run, ReplyBuffer& buffer, std::string_view& reply,
                int& result) {
   buffer.fill('\0');
-  const int n = KVSocketReceive(channel, buffer.data(), kReplyLimit, kReplyMinimum);
+  int skip = 0;
+  const int n = ReceiveReply(channel, buffer, skip);
   if (n < 1) {
     const int error = KVSocketLastError(channel);
     KVSocketClose(channel);
@@ -148,7 +174,7 @@ bool ReadReply(KVSocket* channel, TransferRun& run, ReplyBuffer& buffer, std::st
     result = FailWith(run, "Fehler Socket-Read! Error: %d", error);
     return false;
   }
-  reply = ReplyTextOf(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+  reply = ReplyTextOf(std::string_view(buffer.data() + skip, static_cast<std::size_t>(n - skip)));
   if (run.verbose == 1) {
     ConsoleWrite("Terminalantwort: ");
     ConsoleWrite(reply);
