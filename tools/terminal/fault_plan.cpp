@@ -102,15 +102,15 @@ const char* StepName(TerminalStep step) {
   return "?";
 }
 
-bool AddFault(FaultPlan& plan, std::string_view spec, bool refusal, std::string& error) {
-  const std::size_t equals = spec.find('=');
+bool AddFault(FaultPlan& plan, std::string_view option, bool refusal, std::string& error) {
+  const std::size_t equals = option.find('=');
   if (equals == std::string_view::npos) {
-    error = "expected STEP=" + std::string(refusal ? "REPLY" : "ACTION") + ": " + std::string(spec);
+    error = "expected STEP=" + std::string(refusal ? "REPLY" : "ACTION") + ": " + std::string(option);
     return false;
   }
   Fault fault;
-  if (!ParseStepPart(spec.substr(0, equals), fault, error)) return false;
-  const std::string_view rest = spec.substr(equals + 1);
+  if (!ParseStepPart(option.substr(0, equals), fault, error)) return false;
+  const std::string_view rest = option.substr(equals + 1);
   if (refusal) {
     if (fault.step == TerminalStep::kGreeting) {
       error = "the greeting is set with --greeting";

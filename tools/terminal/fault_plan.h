@@ -44,7 +44,7 @@ const char* StepName(TerminalStep step);
 // Adds "STEP[:N]=ACTION" (a --fault argument) or, with refusal set,
 // "STEP[:N]=REPLY" (a --refuse argument). False with a reason in error when
 // the text is not understood.
-bool AddFault(FaultPlan& plan, std::string_view spec, bool refusal, std::string& error);
+bool AddFault(FaultPlan& plan, std::string_view option, bool refusal, std::string& error);
 
 // The faults that apply to the occurrence-th reply of a step, in the order
 // they were given.
