@@ -54,16 +54,27 @@ make_tree() {
   printf 'Buchung 1\nBuchung 2\n' > "$dir/term/Bewegungsdaten.dta"
 }
 
-# Starts the simulator for one run and waits until it listens.
+# Starts the simulator for one run and waits until it listens. A bind that
+# fails (the address still held by a connection of an earlier run) is tried
+# again for a few seconds.
 start_terminal() {
   local dir=$1 address=$2
   shift 2
-  "$terminal" --listen "$address" --dir "$dir/term" --log "$dir/terminal.log" "$@" \
-    >"$dir/terminal.out" 2>&1 &
-  terminal_pid=$!
-  for _ in $(seq 100); do
-    grep -q '^ready:' "$dir/terminal.out" "$dir/terminal.log" 2>/dev/null && return 0
-    sleep 0.1
+  local attempt
+  for attempt in $(seq 20); do
+    rm -f "$dir/terminal.log"
+    "$terminal" --listen "$address" --dir "$dir/term" --log "$dir/terminal.log" "$@" \
+      >"$dir/terminal.out" 2>&1 &
+    terminal_pid=$!
+    for _ in $(seq 100); do
+      grep -q '^ready:' "$dir/terminal.out" "$dir/terminal.log" 2>/dev/null && return 0
+      kill -0 "$terminal_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    wait "$terminal_pid" 2>/dev/null || true
+    terminal_pid=
+    grep -q 'bind' "$dir/terminal.out" || break
+    sleep 0.25
   done
   echo "  the simulator did not start: $(cat "$dir/terminal.out")"
   return 1
