@@ -42,17 +42,21 @@ sockaddr_in ToSockaddr(const SocketDestination& destination) {
 }
 
 // Waits with select on one socket in either the read or the write set. A
-// failed connection attempt shows only in the exception set, which is not
-// watched: on Windows such an attempt never makes the socket writable, so
-// the wait runs out.
+// failed connection attempt never makes the socket writable on Windows; it
+// shows in the exception set, which a write wait watches too, so the attempt
+// ends as soon as it has failed instead of when the time-out runs out (the
+// caller then finds the failure with SocketPendingError).
 int WaitFor(SocketHandle socket, bool forWriting, int seconds) {
   fd_set set;
   FD_ZERO(&set);
   FD_SET(Native(socket), &set);
+  fd_set failed;
+  FD_ZERO(&failed);
+  FD_SET(Native(socket), &failed);
   timeval limit;
   limit.tv_sec = seconds < 0 ? 0 : seconds;
   limit.tv_usec = 0;
-  const int ready = forWriting ? ::select(kSelectWidth, nullptr, &set, nullptr, &limit)
+  const int ready = forWriting ? ::select(kSelectWidth, nullptr, &set, &failed, &limit)
                                : ::select(kSelectWidth, &set, nullptr, nullptr, &limit);
   if (ready == SOCKET_ERROR) {
     RecordLastError();

@@ -222,9 +222,8 @@ run_case upload-crc-wrong 99 --fault upload=crc-wrong -- \
 run_case refused-download 550 --refuse "download=550 Datei gesperrt" -- \
   DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta
 run_case refused 530 --refuse "pass=530 Anmeldung abgelehnt" -- DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta
-# Nothing listens: on Windows (and under wine) a refused connection never
-# makes the socket writable, so the Windows program gives 10053 when the
-# 30-second wait runs out; the Linux program gives 10053 at once.
+# Nothing listens: a refused connection shows in select's exception set on
+# Windows (and under wine); both programs give 10053 as soon as it failed.
 run_case nobody-listens 10053 none -- DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta
 run_case unknown-host 11001 none -- UPL no-such-host..invalid Bewegungsdaten.dta x.dta
 run_case missing-file -1 none -- DNL @TERMINAL@ "$server\\fehlt.dta" fehlt.dta
