@@ -125,7 +125,7 @@ TEST_F(CommandLine, UnsizableDownloadEndsWithMinusOneAndNoResultLine) {
 
 // Accepted command lines reach the terminal lookup, which fails with 11001.
 TEST_F(CommandLine, AcceptedCommandLinesRunTheTransfer) {
-  const std::string name49 = std::string(41, 'n') + "..invalid";
+  const std::string name49 = std::string(40, 'n') + "..invalid";
   ASSERT_EQ(name49.size(), 49u);
   const std::string quiet =
       "Terminalname nicht gefunden!Datenbankverbindung fehlgeschlagen, Fehler: <N>\n"
