@@ -14,6 +14,7 @@ run_suite() {
   cmake -S "$root" -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
   (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
+  echo "== $dir done after ${SECONDS}s"
 }
 
 echo "== normal build"
