@@ -16,7 +16,9 @@ TEST(UserFolderName, IsTheTextBetweenTheLastTwoSeparators) {
       {"\\Leser.dta", ""},
       {"Admin\\Leser.dta", "Admin"},
       {"", "unknown"},
+#ifndef _WIN32
       {"./Files/T1/Admin/Leser.dta", "Admin"},  // the slash separates on POSIX
+#endif
   };
   for (const auto& c : cases) EXPECT_EQ(UserFolderNameOf(c.path), c.name) << c.path;
 }

@@ -1,9 +1,9 @@
 #include "driver/text_helpers.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -13,8 +13,13 @@ namespace {
 class UtcZone : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("TZ", "UTC", 1);
+#ifdef _WIN32
+    _putenv_s("TZ", "UTC0");
+    _tzset();
+#else
+    ::setenv("TZ", "UTC0", 1);
     ::tzset();
+#endif
   }
 };
 
@@ -37,7 +42,7 @@ TEST(GetFileSize, SizesOnlyRegularFiles) {
   TempDir dir;
   WriteFileBytes(dir.File("empty.dta"), "");
   WriteFileBytes(dir.File("five.dta"), "12345");
-  ::mkdir(dir.File("folder").c_str(), 0755);
+  std::filesystem::create_directory(dir.File("folder"));
 
   EXPECT_EQ(GetFileSize(dir.File("missing.dta")), -1);
   EXPECT_EQ(GetFileSize(dir.File("empty.dta")), 0);
@@ -47,7 +52,7 @@ TEST(GetFileSize, SizesOnlyRegularFiles) {
   EXPECT_EQ(GetFileSize(""), -1);
 }
 
-TEST(GetFileSize, BackslashPathsOpenOnPosix) {
+TEST(GetFileSize, BackslashPathsOpen) {
   TempDir dir;
   WriteFileBytes(dir.File("Files/T1/Leser.dta"), "abc");
   EXPECT_EQ(GetFileSize(dir.path + "\\Files\\T1\\Leser.dta"), 3);
@@ -58,9 +63,9 @@ TEST(GetFileSize, SizesOf2GiBAndMoreAreNotWrapped) {
   const std::string path = dir.File("big.dta");
   WriteFileBytes(path, "");
   // A sparse file: no disk space is used.
-  ASSERT_EQ(::truncate(path.c_str(), 2147483648LL), 0);
+  std::filesystem::resize_file(path, 2147483648ULL);
   EXPECT_EQ(GetFileSize(path), -1);
-  ASSERT_EQ(::truncate(path.c_str(), 2147483647LL), 0);
+  std::filesystem::resize_file(path, 2147483647ULL);
   EXPECT_EQ(GetFileSize(path), 2147483647);
 }
 
