@@ -1,0 +1,136 @@
+// The server side fails under the tool: memory runs out while an upload is
+// gathered, the disk fills while it is stored, a server file cannot be read,
+// a target directory cannot be written. Each run ends with 99 (or -1 where a
+// file to send cannot even be sized), never with a crash, keeps the old
+// server file, never has the terminal delete its copy, and logs its row.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/faults/fault_rig.h"
+
+namespace {
+
+const std::string kOldServerFile = "alt\r\n";
+const char kCannotStore[] = "Zieldatei auf Server kann nicht erzeugt werden\n";
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// An upload with the delete flag that must fail on the server side: the
+// terminal keeps its file, the server keeps its old one, one row is logged.
+void ExpectUploadRefusedOnServer(FaultRig& rig, const ProcessResult& run, const char* resultLine) {
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.exitCode, 99);
+  const std::string log = rig.TerminalLog();
+  EXPECT_FALSE(Contains(log, "DELETEFILE")) << log;
+  EXPECT_TRUE(FileExists(rig.TerminalFile("Bew.dta")));
+  const auto rows = rig.Rows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].trsTyp, "UPL");
+  EXPECT_EQ(rows[0].trsSta, resultLine);
+}
+
+TEST(ResourceFault, UploadBeyondTheAddressSpaceRunsOutOfMemoryWithoutACrash) {
+#if defined(DS_SANITIZED)
+  GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
+#endif
+  FaultRig rig(50);
+  // 24 MiB of bookings (with "ENDE" in every line) against 16 MiB of
+  // address space: the frame cannot be held.
+  WriteFileBytes(rig.TerminalFile("Bew.dta"), BookingBytes(24u << 20));
+  WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
+  ASSERT_TRUE(rig.StartTerminal());
+  ProcessOptions options;
+  options.addressSpaceLimit = 16L << 20;
+  const ProcessResult run =
+      rig.Run({"UPL", "@", "Bew.dta", ServerArgument("Bew.dta"), "1"}, options);
+  EXPECT_EQ(run.output, "Nicht gen\xC3\xBCgend Speicher\n");
+  ExpectUploadRefusedOnServer(rig, run, "Nicht gen\xC3\xBCgend Speicher");
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rig.serverDir), {}), 1);
+}
+
+TEST(ResourceFault, FullDiskWhileStoringKeepsTheOldFileAndTheTerminalsCopy) {
+  FaultRig rig(51);
+  WriteFileBytes(rig.TerminalFile("Bew.dta"), BookingBytes(200000));
+  WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
+  ASSERT_TRUE(rig.StartTerminal());
+  ProcessOptions options;
+  options.fileSizeLimit = 64L << 10;  // the stored file (CR LF added) would need more
+  const ProcessResult run =
+      rig.Run({"UPL", "@", "Bew.dta", ServerArgument("Bew.dta"), "1", "/D"}, options);
+  EXPECT_TRUE(Contains(run.output, kCannotStore)) << run.output;
+  EXPECT_TRUE(Contains(run.output, "Fehler beim Upload: 99")) << run.output;
+  ExpectUploadRefusedOnServer(rig, run, "");
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
+  // The half-written new file is gone as well.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rig.serverDir), {}), 1);
+}
+
+TEST(ResourceFault, TargetUnderARegularFileCannotBeCreated) {
+  FaultRig rig(52);
+  WriteFileBytes(rig.TerminalFile("Bew.dta"), "4711;0800;K\n");
+  WriteFileBytes(rig.ServerFile("Datei.txt"), kOldServerFile);
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run =
+      rig.Run({"UPL", "@", "Bew.dta", ServerArgument("Datei.txt\\Bew.dta"), "1", "/D"});
+  EXPECT_TRUE(Contains(run.output, kCannotStore)) << run.output;
+  ExpectUploadRefusedOnServer(rig, run, "");
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Datei.txt")), kOldServerFile);
+}
+
+// A directory where the server file should be cannot be read, for root too.
+TEST(ResourceFault, ServerFileThatCannotBeReadEndsBeforeAnyConnection) {
+  FaultRig rig(53);
+  std::filesystem::create_directories(rig.ServerFile("Leser.dta"));
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run = rig.Run({"DNL", "@", ServerArgument("Leser.dta"), "Leser.dta"});
+  EXPECT_EQ(run.signal, 0);
+  EXPECT_EQ(run.exitCode, PosixExitCode(-1));
+  EXPECT_EQ(run.output, "");
+  EXPECT_TRUE(rig.Rows().empty());
+  StopProcess(rig.simulator);  // it waits for a connection that never comes
+  EXPECT_FALSE(Contains(ReadFileBytes(rig.logPath), "connection from"));
+}
+
+TEST(ResourceFault, ServerFileWithoutReadPermissionEndsBeforeAnyConnection) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads a file without read permission";
+  FaultRig rig(54);
+  WriteFileBytes(rig.ServerFile("Leser.dta"), "Lesedaten\n");
+  ASSERT_EQ(::chmod(rig.ServerFile("Leser.dta").c_str(), 0), 0);
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run = rig.Run({"DNL", "@", ServerArgument("Leser.dta"), "Leser.dta"});
+  EXPECT_EQ(run.exitCode, PosixExitCode(-1));
+  EXPECT_EQ(run.output, "");
+  EXPECT_TRUE(rig.Rows().empty());
+}
+
+// The file is announced, then replaced by a directory while the terminal
+// keeps the tool waiting for its greeting: the data phase cannot open it.
+TEST(ResourceFault, ServerFileGoneBeforeItsDataIsSentEndsWith99) {
+  FaultRig rig(55);
+  WriteFileBytes(rig.ServerFile("Leser.dta"), "Lesedaten\n");
+  ASSERT_TRUE(rig.StartTerminal({"--fault", "greeting=silence:1500"}));
+  BackgroundProcess client = rig.Start({"DNL", "@", ServerArgument("Leser.dta"), "Leser.dta"});
+  ASSERT_TRUE(rig.WaitForLog("connection from"));
+  std::filesystem::rename(rig.ServerFile("Leser.dta"), rig.ServerFile("Leser.alt"));
+  std::filesystem::create_directories(rig.ServerFile("Leser.dta"));
+  const int exitCode = WaitProcess(client, 20000);
+  if (exitCode == -2) StopProcess(client);
+  EXPECT_EQ(exitCode, 99);
+  EXPECT_EQ(ReadFileBytes(client.outputPath), "\n");
+  const std::string log = rig.TerminalLog();
+  EXPECT_TRUE(Contains(log, "connection ended after 0 of 10 data bytes")) << log;
+  EXPECT_FALSE(FileExists(rig.TerminalFile("Leser.dta")));
+  const auto rows = rig.Rows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].trsFile, ServerArgument("Leser.dta"));
+  EXPECT_EQ(rows[0].trsSta, "");
+}
+
+}  // namespace
