@@ -26,13 +26,18 @@ bool ReadTextLine(std::FILE* file, char* buffer, int size) {
   return count > 0;
 }
 
+// Converts through a local buffer so that short lines do not cost two
+// library calls each.
 bool WriteTextData(std::FILE* file, const char* data, std::size_t length) {
-  std::size_t start = 0;
+  char buffer[65536];
+  std::size_t used = 0;
   for (std::size_t i = 0; i < length; ++i) {
-    if (data[i] != '\n') continue;
-    if (std::fwrite(data + start, 1, i - start, file) != i - start) return false;
-    if (std::fwrite("\r\n", 1, 2, file) != 2) return false;
-    start = i + 1;
+    if (used + 2 > sizeof buffer) {
+      if (std::fwrite(buffer, 1, used, file) != used) return false;
+      used = 0;
+    }
+    if (data[i] == '\n') buffer[used++] = '\r';
+    buffer[used++] = data[i];
   }
-  return std::fwrite(data + start, 1, length - start, file) == length - start;
+  return std::fwrite(buffer, 1, used, file) == used;
 }
