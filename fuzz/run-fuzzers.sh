@@ -33,12 +33,14 @@ run_target() {
   local target=$1 work="$build/corpus/$1" findings="$build/findings/$1"
   rm -rf "$findings"
   mkdir -p "$work" "$findings" "$build/logs"
-  local status=0
+  local status=0 started
+  started=$(date +%s)
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     nice -n 10 "$build/${target}_fuzz" -max_total_time="$duration" -timeout=10 -malloc_limit_mb=256 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$work" "fuzz/corpus/$target" \
     >"$build/logs/$target.log" 2>&1 || status=$?
   echo "$status" >"$build/logs/$target.status"
+  echo $(($(date +%s) - started)) >"$build/logs/$target.seconds"
 }
 
 echo "fuzzing ${targets[*]} for $duration s each, $jobs at a time"
@@ -51,16 +53,17 @@ done
 wait
 
 failed=0
-printf '%-16s %9s %12s %9s %9s %9s\n' target seconds executions exec/s corpus findings
+printf '%-16s %8s %12s %8s %7s %7s %9s\n' target seconds executions exec/s edges corpus findings
 for target in "${targets[@]}"; do
   log="$build/logs/$target.log"
   stat() { sed -n "s/^stat::$1: *//p" "$log" | tail -n 1; }
   found=$(find "$build/findings/$target" -type f | wc -l)
   status=$(cat "$build/logs/$target.status")
   corpus=$(find "$build/corpus/$target" -type f | wc -l)
-  printf '%-16s %9s %12s %9s %9s %9s\n' "$target" "$(stat total_run_time || true)" \
+  edges=$(sed -n 's/.* cov: \([0-9]*\) .*/\1/p' "$log" | tail -n 1)
+  printf '%-16s %8s %12s %8s %7s %7s %9s\n' "$target" "$(cat "$build/logs/$target.seconds")" \
     "$(stat number_of_executed_units || true)" "$(stat average_exec_per_sec || true)" \
-    "$corpus" "$found"
+    "${edges:-?}" "$corpus" "$found"
   if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
     failed=1
     echo "  $target: exit status $status, see $log and $build/findings/$target/" >&2

@@ -11,6 +11,7 @@ packages=(
   unixodbc unixodbc-dev           # server databases through ODBC
   postgresql odbc-postgresql      # a real PostgreSQL for the ODBC tests
   clang libclang-rt-14-dev        # libFuzzer targets
+  valgrind                        # leak and descriptor checks of the soak test
 )
 packages+=("$@")
 
