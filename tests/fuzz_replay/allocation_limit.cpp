@@ -23,6 +23,8 @@ void* Allocate(std::size_t size) {
 
 }  // namespace
 
+// Every form of the plain operators is replaced, so that no block allocated
+// by one allocator is freed by another.
 void* operator new(std::size_t size) {
   return Allocate(size);
 }
