@@ -36,7 +36,7 @@ run_target() {
   local status=0 started
   started=$(date +%s)
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    nice -n 10 "$build/${target}_fuzz" -max_total_time="$duration" -timeout=10 -malloc_limit_mb=256 \
+    nice -n 10 "$build/${target}_fuzz" -max_total_time="$duration" -timeout=10 -malloc_limit_mb=256 -close_fd_mask=1 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$work" "fuzz/corpus/$target" \
     >"$build/logs/$target.log" 2>&1 || status=$?
   echo "$status" >"$build/logs/$target.status"

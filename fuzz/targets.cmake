@@ -1,9 +1,14 @@
 # The fuzz targets, shared by the libFuzzer build (fuzz/CMakeLists.txt) and
 # the corpus replay of the test suite (tests/fuzz_replay): for each target
-# fuzz/<name>_fuzz.cpp and the seed corpus fuzz/corpus/<name>/.
-set(DS_FUZZ_TARGETS reply upload_frame ini_reader password_cipher download_list)
+# fuzz/<name>_fuzz.cpp, further sources (relative to fuzz/), the libraries
+# and the seed corpus fuzz/corpus/<name>/.
+set(DS_FUZZ_TARGETS reply upload_frame ini_reader password_cipher download_list dialog)
 set(DS_FUZZ_LIBS_reply ds_dialog)
 set(DS_FUZZ_LIBS_upload_frame ds_dialog)
 set(DS_FUZZ_LIBS_ini_reader ds_db)
 set(DS_FUZZ_LIBS_password_cipher ds_crypto)
 set(DS_FUZZ_LIBS_download_list ds_dialog)
+# The whole dialog runs on the channel's own logic over a scripted socket
+# layer; their objects come first, so ds_channel's socket layer is not linked.
+set(DS_FUZZ_SOURCES_dialog scripted_socket_layer.cpp ../channel/kv_socket.cpp)
+set(DS_FUZZ_LIBS_dialog ds_dialog)
