@@ -60,10 +60,10 @@ std::vector<std::string> Fault(const std::string& spec) {
   return {"--fault", spec};
 }
 
-// The greeting comes at once after the connect: a short silence first lets
+// The greeting comes at once after the connect: a silence first lets
 // the connect finish, so that the reset reaches a connected tool.
 std::vector<std::string> ResetGreeting() {
-  return {"--fault", "greeting=silence:300", "--fault", "greeting=reset"};
+  return {"--fault", "greeting=silence:1000", "--fault", "greeting=reset"};
 }
 
 const Case kCases[] = {
