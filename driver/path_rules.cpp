@@ -28,8 +28,9 @@ std::string RecordUserFolderName(const TransferRun& run) {
   return UserFolderNameOf(run.sourceFile);
 }
 
-std::string RecordFileText(TransferRun& run) {
-  if (run.transferType == "DNLA" && run.resultText.find("250") != std::string::npos) {
+std::string RecordFileText(TransferRun& run, int dialogResult) {
+  if (run.transferType == "DNLA" && dialogResult == 0 &&
+      run.resultText.find("250") != std::string::npos) {
     run.sourceFile = run.downloadAllDir + "Alle Dta-Dateien";
   }
   return run.sourceFile;

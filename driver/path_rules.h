@@ -23,9 +23,12 @@ std::string UserFolderNameOf(std::string_view path);
 // for UPL and downloadAllDir for DNLA.
 std::string RecordUserFolderName(const TransferRun& run);
 
-// The file text of a run's record. A download-all whose result line holds
-// "250" records downloadAllDir followed by "Alle Dta-Dateien" (and sourceFile
-// is set to it); every other run records sourceFile as the dialog left it.
-std::string RecordFileText(TransferRun& run);
+// The file text of a run's record. A download-all that completed (result 0)
+// with a result line holding "250" records downloadAllDir followed by "Alle
+// Dta-Dateien" (and sourceFile is set to it); every other run records
+// sourceFile as the dialog left it. A download-all that broke off during a
+// later file's data still holds an earlier file's "250": it records the file
+// in hand, not all files.
+std::string RecordFileText(TransferRun& run, int dialogResult);
 
 #endif  // DATENSCHLEUSE_DRIVER_PATH_RULES_H

@@ -34,10 +34,10 @@ int RunDialogStep(TransferRun& run) {
 
 // Logs the run in the database; a failure there changes neither the result
 // line nor the exit code.
-void RecordTransfer(TransferRun& run) {
+void RecordTransfer(TransferRun& run, int dialogResult) {
   if (OpenDatabase() != 0) return;
   const std::string userName = RecordUserFolderName(run);
-  const std::string fileText = RecordFileText(run);
+  const std::string fileText = RecordFileText(run, dialogResult);
   InsertTransferRecord(userName.c_str(), run.transferType.c_str(), fileText.c_str(),
                        run.terminalName.c_str(), run.resultText.c_str());
   DbCommit();
@@ -61,7 +61,7 @@ int RunTransfer(const std::vector<std::string>& arguments) {
   FreeCommandScript(run.script);
 
   if (run.verbose == 1) ConsolePrintf("Ende Transfer - %s", GetTimestampText());
-  RecordTransfer(run);
+  RecordTransfer(run, result);
 
   ConsoleWrite(run.resultText.c_str());
   ConsoleWrite("\n");

@@ -40,12 +40,12 @@ TEST(RecordValues, FollowTheTransferType) {
   run.sourceFile = "Bewegungsdaten.dta";
   run.targetFile = "C:\\Daten\\Admin\\Bewegungsdaten.dta";
   EXPECT_EQ(RecordUserFolderName(run), "Admin");
-  EXPECT_EQ(RecordFileText(run), "Bewegungsdaten.dta");
+  EXPECT_EQ(RecordFileText(run, 0), "Bewegungsdaten.dta");
 
   run.transferType = "DNL";
   run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
   EXPECT_EQ(RecordUserFolderName(run), "ORBELIKAdmin");
-  EXPECT_EQ(RecordFileText(run), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
+  EXPECT_EQ(RecordFileText(run, 0), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
 }
 
 TEST(RecordValues, DownloadAllRecordsAllFilesOnlyAfterA250) {
@@ -54,18 +54,20 @@ TEST(RecordValues, DownloadAllRecordsAllFilesOnlyAfterA250) {
   run.downloadAllDir = ".\\Files\\T1\\ORBELIKAdmin\\";
   run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
   run.resultText = "530 refused";
-  EXPECT_EQ(RecordFileText(run), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
+  EXPECT_EQ(RecordFileText(run, 0), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
   EXPECT_EQ(RecordUserFolderName(run), "ORBELIKAdmin");
 
   run.resultText = "250 OK";
-  EXPECT_EQ(RecordFileText(run), ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
+  // Broken off in a later file's data: the earlier "250" is still there.
+  EXPECT_EQ(RecordFileText(run, 10054), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
+  EXPECT_EQ(RecordFileText(run, 0), ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
   EXPECT_EQ(run.sourceFile, ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
 
   TransferRun bare;
   bare.transferType = "DNLA";
   bare.sourceFile = "xyz";
   bare.resultText = "250 done";
-  EXPECT_EQ(RecordFileText(bare), "Alle Dta-Dateien");
+  EXPECT_EQ(RecordFileText(bare, 0), "Alle Dta-Dateien");
   EXPECT_EQ(RecordUserFolderName(bare), "unknown");
 }
 

@@ -278,6 +278,11 @@ TEST_P(ConnectionFault, EndsWithTheChannelErrorLogsOneRowAndLosesNothing) {
   EXPECT_EQ(rows[0].trsTyp, arguments[0]);
   EXPECT_EQ(rows[0].trsTrm, rig.address);
   EXPECT_EQ(rows[0].trsSta, c.resultLine);
+  // A download-all that broke off never records that all files went out, even
+  // when an earlier file's "250" is still the result line.
+  if (c.transfer == Transfer::kDnla) {
+    EXPECT_EQ(rows[0].trsFile.find("Alle Dta-Dateien"), std::string::npos) << rows[0].trsFile;
+  }
 
   EXPECT_EQ(FilesIn(rig.terminalDir), c.terminalFiles);
   ExpectServerFiles(rig, c);
