@@ -1,5 +1,4 @@
 #include "tests/e2e/terminal_rig.h"
-#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,8 @@
 #include <filesystem>
 #include <regex>
 #include <thread>
+
+#include "tests/support/simulator.h"
 
 const char kLoginTranscript[] =
     "#1 connection from 127.0.0.1\n"
@@ -26,13 +27,6 @@ const char kVerboseLogin[] =
 
 const char kNoDatabase[] = "Datenbankverbindung fehlgeschlagen, Fehler: <n>\n";
 
-namespace {
-
-constexpr char kReadyLine[] = "ready: listening on ";
-constexpr int kStartWaitMs = 20000;
-
-}  // namespace
-
 TerminalRig::TerminalRig(int host)
     : address("127.0.5." + std::to_string(host)),
       terminalDir(root.File("term")),
@@ -49,17 +43,7 @@ TerminalRig::~TerminalRig() {
 }
 
 bool TerminalRig::StartTerminal(const std::vector<std::string>& options) {
-  std::vector<std::string> arguments = {"--listen", address, "--dir", terminalDir};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  simulator = StartProcess(DS_TERMINAL_PROGRAM, arguments, logPath);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartWaitMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (ReadFileBytes(logPath).find(kReadyLine) != std::string::npos) return true;
-    if (WaitProcess(simulator, 0) != -2) break;  // it ended: the address cannot be used
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ADD_FAILURE() << "the terminal simulator did not get ready:\n" << ReadFileBytes(logPath);
-  return false;
+  return StartSimulator(address, terminalDir, logPath, options, simulator);
 }
 
 ProcessResult TerminalRig::RunClient(std::vector<std::string> arguments) const {
@@ -74,7 +58,7 @@ ProcessResult TerminalRig::RunClient(std::vector<std::string> arguments) const {
 std::string TerminalRig::Transcript(int waitMs) {
   if (simulator.pid > 0 && WaitProcess(simulator, waitMs) == -2) StopProcess(simulator);
   const std::string log = ReadFileBytes(logPath);
-  const std::size_t ready = log.find(kReadyLine);
+  const std::size_t ready = log.find(kSimulatorReadyLine);
   if (ready == std::string::npos) return log;
   const std::size_t next = log.find('\n', ready);
   return next == std::string::npos ? std::string() : log.substr(next + 1);

@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/support/simulator.h"
+
 namespace {
 
-constexpr char kReadyLine[] = "ready: listening on ";
 constexpr int kWaitMs = 20000;
 
 }  // namespace
@@ -33,17 +34,7 @@ void FaultRig::WriteSettings(const std::string& login, const std::string& pass,
 }
 
 bool FaultRig::StartTerminal(const std::vector<std::string>& options) {
-  std::vector<std::string> arguments = {"--listen", address, "--dir", terminalDir};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  simulator = StartProcess(DS_TERMINAL_PROGRAM, arguments, logPath);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (ReadFileBytes(logPath).find(kReadyLine) != std::string::npos) return true;
-    if (WaitProcess(simulator, 0) != -2) break;  // it ended: the address cannot be used
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ADD_FAILURE() << "the terminal simulator did not get ready:\n" << ReadFileBytes(logPath);
-  return false;
+  return StartSimulator(address, terminalDir, logPath, options, simulator);
 }
 
 ProcessResult FaultRig::Run(std::vector<std::string> arguments, ProcessOptions options) const {
