@@ -56,8 +56,8 @@ std::string ConsoleOf(const Case& c) {
   return sendFailure + c.resultLine + "\n";
 }
 
-std::vector<std::string> Fault(const std::string& spec) {
-  return {"--fault", spec};
+std::vector<std::string> Fault(const std::string& option) {
+  return {"--fault", option};
 }
 
 // The greeting comes at once after the connect: a silence first lets
