@@ -9,7 +9,7 @@
 
 #include "channel/kv_socket.h"
 #include "dialog/protocol.h"
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 // Port and time-out of the dialog. The program always uses the fixed values;
 // in-process tests may shorten the time-out.

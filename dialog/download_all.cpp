@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "crypto/md5.h"
-#include "driver/path_rules.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
+#include "session/path_rules.h"
+#include "session/script_entries.h"
 
 std::string ListLineFileName(const char* line) {
   std::string name(line);

@@ -4,7 +4,7 @@
 #ifndef DATENSCHLEUSE_DIALOG_DOWNLOAD_ALL_H
 #define DATENSCHLEUSE_DIALOG_DOWNLOAD_ALL_H
 
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 inline constexpr char kDownloadListName[] = "DNLLIST.TXT";
 inline constexpr char kIdentityFileName[] = "IDSTAMM.DTA";

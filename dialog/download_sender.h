@@ -5,7 +5,7 @@
 #define DATENSCHLEUSE_DIALOG_DOWNLOAD_SENDER_H
 
 #include "channel/kv_socket.h"
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 // Result when the server file cannot be opened.
 constexpr int kSourceFileMissing = 99;

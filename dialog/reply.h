@@ -18,11 +18,6 @@ std::string_view ReplyTextOf(std::string_view received);
 // characters byte for byte.
 bool ReplyCodeMatches(std::string_view reply, std::string_view entry);
 
-// Reads a number in the manner of atoi: leading blanks skipped, an optional
-// sign, then digits up to the first other character; 0 without digits.
-// Values beyond the int range are clamped.
-int LeadingNumber(std::string_view text);
-
 // The result line a reply leaves: the reply without its last two characters
 // (its line end), or empty when it has fewer than two.
 std::string_view ReplyResultText(std::string_view reply);

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "channel/kv_socket.h"
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 // Result of every failure of the phase that is not a channel error.
 constexpr int kUploadFailed = 99;

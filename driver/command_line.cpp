@@ -1,12 +1,11 @@
 #include "driver/command_line.h"
 
-#include <climits>
-
-#include "driver/path_rules.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
 #include "driver/usage.h"
 #include "platform/platform.h"
+#include "session/path_rules.h"
+#include "session/script_entries.h"
+#include "text/ascii_case.h"
+#include "text/leading_number.h"
 
 namespace {
 
@@ -27,8 +26,6 @@ int ScanVerboseSwitch(std::vector<std::string>& arguments) {
   return 0;
 }
 
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // Paths too long for the fixed lines the protocol builds them into are
 // refused here, before any network work, instead of being cut.
 int CheckPathLimits(const TransferRun& run) {
@@ -46,20 +43,6 @@ int CheckPathLimits(const TransferRun& run) {
 }
 
 }  // namespace
-
-int DecimalValueOf(const char* text) {
-  while (IsWhiteSpace(*text)) ++text;
-  const bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  long long value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + (*text - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
-}
 
 int ParseCommandLine(std::vector<std::string> arguments, TransferRun& run) {
   if (arguments.size() < kRequiredArguments) return RefuseWithUsage();
@@ -80,7 +63,7 @@ int ParseCommandLine(std::vector<std::string> arguments, TransferRun& run) {
   run.targetFile = arguments[3];
 
   if (run.transferType == "UPL" && arguments.size() > 4) {
-    run.deleteFlag = DecimalValueOf(arguments[4].c_str());
+    run.deleteFlag = LeadingNumber(arguments[4].c_str());
     if (run.deleteFlag != 0 && run.deleteFlag != 1) {
       if (run.verbose == 1) ConsoleWrite("falsches L\xF6schFlag !!!\n");
       return kExitBadArgument;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 // Returned when the command line is usable and the run goes on.
 constexpr int kCommandLineAccepted = -1000;
@@ -14,10 +14,5 @@ constexpr int kCommandLineAccepted = -1000;
 // exit code of a command-line fault after its output: 99 with the banner and
 // usage text, 1 for a bad terminal name, flag or file name.
 int ParseCommandLine(std::vector<std::string> arguments, TransferRun& run);
-
-// The standard decimal conversion: leading white space, an optional sign,
-// digits up to the first other character; 0 without digits. Saturates
-// instead of overflowing.
-int DecimalValueOf(const char* text);
 
 #endif  // DATENSCHLEUSE_DRIVER_COMMAND_LINE_H

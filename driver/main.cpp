@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "driver/run.h"
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {

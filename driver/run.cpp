@@ -7,9 +7,9 @@
 #include "db/transfer_record.h"
 #include "dialog/dialog_engine.h"
 #include "driver/command_line.h"
-#include "driver/path_rules.h"
+#include "driver/record_values.h"
 #include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
 
 namespace {

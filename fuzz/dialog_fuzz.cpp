@@ -26,7 +26,9 @@
 #include "dialog/dialog_engine.h"
 #include "dialog/reply.h"
 #include "driver/script_builder.h"
+#include "session/script_entries.h"
 #include "fuzz/fuzz_target.h"
+#include "text/leading_number.h"
 #include "fuzz/scripted_socket_layer.h"
 #include "platform/platform.h"
 

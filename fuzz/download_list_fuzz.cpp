@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "dialog/download_all.h"
-#include "driver/command_script.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "session/command_script.h"
+#include "session/script_entries.h"
+#include "platform/file_facts.h"
 #include "fuzz/fuzz_target.h"
 #include "platform/platform.h"
 

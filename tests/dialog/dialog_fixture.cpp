@@ -6,8 +6,8 @@
 
 #include "crypto/crc16.h"
 #include "crypto/md5.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "session/script_entries.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
 
 TransferRun LoginRun(const std::string& type, int verbose) {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "dialog/dialog_engine.h"
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 inline constexpr char kTestLogin[] = "VOVIDUV01022024103000";
 

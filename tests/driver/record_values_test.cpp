@@ -1,4 +1,4 @@
-#include "driver/path_rules.h"
+#include "driver/record_values.h"
 
 #include <gtest/gtest.h>
 
@@ -26,12 +26,6 @@ TEST(UserFolderName, IsTheTextBetweenTheLastTwoSeparators) {
 TEST(UserFolderName, IsCutAt99Characters) {
   const std::string folder(150, 'x');
   EXPECT_EQ(UserFolderNameOf("a\\" + folder + "\\f.dta"), std::string(99, 'x'));
-}
-
-TEST(DirectoryOf, KeepsEverythingUpToTheLastSeparator) {
-  EXPECT_EQ(DirectoryOf(".\\Files\\Terminal1\\ORBELIKAdmin\\"), ".\\Files\\Terminal1\\ORBELIKAdmin\\");
-  EXPECT_EQ(DirectoryOf(".\\Files\\T1\\rest"), ".\\Files\\T1\\");
-  EXPECT_EQ(DirectoryOf("nodir"), "");
 }
 
 TEST(RecordValues, FollowTheTransferType) {

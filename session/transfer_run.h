@@ -1,14 +1,14 @@
 // The run's shared state: one TransferRun per process, filled by the driver,
 // read and partly rewritten by the terminal dialog.
-#ifndef DATENSCHLEUSE_DRIVER_TRANSFER_RUN_H
-#define DATENSCHLEUSE_DRIVER_TRANSFER_RUN_H
+#ifndef DATENSCHLEUSE_SESSION_TRANSFER_RUN_H
+#define DATENSCHLEUSE_SESSION_TRANSFER_RUN_H
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "driver/command_script.h"
+#include "session/command_script.h"
 
 // Limits that callers can observe.
 constexpr std::size_t kTransferTypeLength = 4;     // only the first four characters count
@@ -42,4 +42,4 @@ struct TransferRun {
 // Replaces text with value, cut at kResultTextCapacity characters.
 void SetResultText(std::string& text, std::string_view value);
 
-#endif  // DATENSCHLEUSE_DRIVER_TRANSFER_RUN_H
+#endif  // DATENSCHLEUSE_SESSION_TRANSFER_RUN_H

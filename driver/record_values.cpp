@@ -1,13 +1,6 @@
-#include "driver/path_rules.h"
+#include "driver/record_values.h"
 
 #include "platform/platform.h"
-
-std::string DirectoryOf(std::string_view path) {
-  for (std::size_t i = path.size(); i-- > 0;) {
-    if (IsDirectorySeparator(path[i])) return std::string(path.substr(0, i + 1));
-  }
-  return {};
-}
 
 std::string UserFolderNameOf(std::string_view path) {
   std::size_t last = std::string_view::npos;

@@ -1,8 +1,8 @@
 // The session script: the ordered list of entries the dialog engine walks.
 // Each entry is three characters of expected reply code directly followed by
 // the command text to send; the first entry, "200", stands for the greeting.
-#ifndef DATENSCHLEUSE_DRIVER_COMMAND_SCRIPT_H
-#define DATENSCHLEUSE_DRIVER_COMMAND_SCRIPT_H
+#ifndef DATENSCHLEUSE_SESSION_COMMAND_SCRIPT_H
+#define DATENSCHLEUSE_SESSION_COMMAND_SCRIPT_H
 
 #include <cstdint>
 #include <memory>
@@ -30,4 +30,4 @@ int AddScriptEntry(std::unique_ptr<CommandScript>& script, std::string_view text
 // Returns 0.
 int FreeCommandScript(std::unique_ptr<CommandScript>& script);
 
-#endif  // DATENSCHLEUSE_DRIVER_COMMAND_SCRIPT_H
+#endif  // DATENSCHLEUSE_SESSION_COMMAND_SCRIPT_H

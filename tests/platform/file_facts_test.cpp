@@ -1,4 +1,4 @@
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
 
 #include <gtest/gtest.h>
 
@@ -67,21 +67,6 @@ TEST(GetFileSize, SizesOf2GiBAndMoreAreNotWrapped) {
   EXPECT_EQ(GetFileSize(path), -1);
   std::filesystem::resize_file(path, 2147483647ULL);
   EXPECT_EQ(GetFileSize(path), 2147483647);
-}
-
-TEST(CaseHelpers, ConvertAsciiLettersOnly) {
-  char dnla[] = "dnla";
-  char switchText[] = "/d";
-  char umlaut[] = "\xF6\xD6zZ";  // Windows-1252 "öÖ" stays unchanged
-  EXPECT_STREQ(ToUpperInPlace(dnla), "DNLA");
-  EXPECT_STREQ(ToUpperInPlace(switchText), "/D");
-  EXPECT_STREQ(ToUpperInPlace(umlaut), "\xF6\xD6ZZ");
-  EXPECT_STREQ(ToLowerInPlace(umlaut), "\xF6\xD6zz");
-
-  std::string mixed = "A.TXT-\xC4";
-  EXPECT_EQ(ToLowerInPlace(mixed), "a.txt-\xC4");
-  std::string empty;
-  EXPECT_EQ(ToUpperInPlace(empty), "");
 }
 
 }  // namespace

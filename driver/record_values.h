@@ -1,19 +1,15 @@
-// Rules that derive texts from the run's paths: the download-all directory,
-// and the user folder name and file text of the transfer record.
-#ifndef DATENSCHLEUSE_DRIVER_PATH_RULES_H
-#define DATENSCHLEUSE_DRIVER_PATH_RULES_H
+// The values of the transfer record that derive from the run's paths: the
+// user folder name and the file text.
+#ifndef DATENSCHLEUSE_DRIVER_RECORD_VALUES_H
+#define DATENSCHLEUSE_DRIVER_RECORD_VALUES_H
 
 #include <string>
 #include <string_view>
 
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
 // Longest user folder name kept (a 100-byte working line).
 constexpr std::size_t kUserFolderNameLimit = 99;
-
-// Everything up to and including the last directory separator; empty when
-// the path has none.
-std::string DirectoryOf(std::string_view path);
 
 // The text between the last two separators of a path, or the text before the
 // only one; "unknown" when the path has none. At most 99 characters.
@@ -31,4 +27,4 @@ std::string RecordUserFolderName(const TransferRun& run);
 // in hand, not all files.
 std::string RecordFileText(TransferRun& run, int dialogResult);
 
-#endif  // DATENSCHLEUSE_DRIVER_PATH_RULES_H
+#endif  // DATENSCHLEUSE_DRIVER_RECORD_VALUES_H

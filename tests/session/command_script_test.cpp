@@ -1,4 +1,4 @@
-#include "driver/command_script.h"
+#include "session/command_script.h"
 
 #include <gtest/gtest.h>
 
