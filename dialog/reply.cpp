@@ -1,5 +1,6 @@
 #include "dialog/reply.h"
 
+#include "dialog/dialog_texts.h"
 #include "text/leading_number.h"
 
 std::string_view ReplyTextOf(std::string_view received) {
@@ -28,4 +29,10 @@ std::string MaskedCommandText(std::string_view command) {
     return std::string(command);
   }
   return std::string(command.substr(0, 5)) + "**********";
+}
+
+void ShowReply(const VerboseSink& verbose, std::string_view reply, std::string_view lineEnd) {
+  VerboseWrite(verbose, kReplyShownPrefix);
+  VerboseWrite(verbose, reply);
+  VerboseWrite(verbose, lineEnd);
 }

@@ -1,5 +1,6 @@
 #include "driver/record_values.h"
 
+#include "driver/driver_texts.h"
 #include "platform/platform.h"
 
 std::string UserFolderNameOf(std::string_view path) {
@@ -10,7 +11,7 @@ std::string UserFolderNameOf(std::string_view path) {
     previous = last;
     last = i;
   }
-  if (last == std::string_view::npos) return "unknown";
+  if (last == std::string_view::npos) return kUnknownUserFolder;
   const std::size_t start = previous == std::string_view::npos ? 0 : previous + 1;
   return std::string(path.substr(start, last - start).substr(0, kUserFolderNameLimit));
 }
@@ -21,10 +22,10 @@ std::string RecordUserFolderName(const TransferRun& run) {
   return UserFolderNameOf(run.sourceFile);
 }
 
-std::string RecordFileText(TransferRun& run, int dialogResult) {
+std::string RecordFileText(const TransferRun& run, int dialogResult) {
   if (run.transferType == "DNLA" && dialogResult == 0 &&
       run.resultText.find("250") != std::string::npos) {
-    run.sourceFile = run.downloadAllDir + "Alle Dta-Dateien";
+    return run.downloadAllDir + kAllFilesText;
   }
-  return run.sourceFile;
+  return run.fileInHand;
 }

@@ -21,10 +21,10 @@ std::string RecordUserFolderName(const TransferRun& run);
 
 // The file text of a run's record. A download-all that completed (result 0)
 // with a result line holding "250" records downloadAllDir followed by "Alle
-// Dta-Dateien" (and sourceFile is set to it); every other run records
-// sourceFile as the dialog left it. A download-all that broke off during a
-// later file's data still holds an earlier file's "250": it records the file
-// in hand, not all files.
-std::string RecordFileText(TransferRun& run, int dialogResult);
+// Dta-Dateien"; every other run records the file the dialog ended with
+// (fileInHand). A download-all that broke off during a later file's data
+// still holds an earlier file's "250": it records the file in hand, not all
+// files.
+std::string RecordFileText(const TransferRun& run, int dialogResult);
 
 #endif  // DATENSCHLEUSE_DRIVER_RECORD_VALUES_H

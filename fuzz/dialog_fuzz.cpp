@@ -26,11 +26,11 @@
 #include "dialog/dialog_engine.h"
 #include "dialog/reply.h"
 #include "driver/script_builder.h"
-#include "session/script_entries.h"
 #include "fuzz/fuzz_target.h"
-#include "text/leading_number.h"
 #include "fuzz/scripted_socket_layer.h"
 #include "platform/platform.h"
+#include "session/transfer_run.h"
+#include "text/leading_number.h"
 
 namespace {
 
@@ -142,8 +142,7 @@ void CheckDownloads(const std::string& sent, const TransferRun& run) {
     at = lineEnd;
     if (end == std::string::npos) continue;  // the dialog broke off in this download
     FUZZ_CHECK(sent.compare(lineEnd + 2, end - lineEnd - 2, file) == 0);
-    char crc[16];
-    std::snprintf(crc, sizeof crc, "%04x\r\n", Crc16Block(file.data(), file.size(), 0));
+    const std::string crc = Crc16Text(Crc16Block(file.data(), file.size(), 0)) + "\r\n";
     FUZZ_CHECK(sent.compare(end + 17, 6, crc) == 0);
   }
 }
@@ -164,18 +163,24 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   int error = 0;
   KVSocket* channel = KVSocketCreate(&error);
   FUZZ_CHECK(channel != nullptr);
-  const int result = RunTerminalDialog(channel, run);
-  FUZZ_CHECK(peer.closed == peer.opened || run.endProcess);
+  DialogRequest request;
+  request.verbose.on = run.verbose == 1;
+  request.transferType = run.transferType;
+  request.terminalName = run.terminalName;
+  request.sourceFile = run.sourceFile;
+  request.targetFile = run.targetFile;
+  const DialogOutcome outcome = RunTerminalDialog(channel, request, run.script);
+  FUZZ_CHECK(peer.closed == peer.opened);
   KVSocketDestroy(channel);
 
-  FUZZ_CHECK(run.resultText.size() <= kResultTextCapacity);
+  FUZZ_CHECK(outcome.resultText.size() <= kResultTextCapacity);
   // Result 0 means the whole script, or a refusal whose first three
   // characters hold no number (the protocol's rule, which a scheduler cannot
-  // tell from success).
-  const bool completed =
-      static_cast<std::size_t>(run.scriptPosition) + 1 == run.script->entries.size();
-  if (result == 0 && !run.endProcess && !completed) {
-    FUZZ_CHECK(LeadingNumber(std::string_view(run.resultText).substr(0, 3)) == 0);
+  // tell from success). The whole script has sent every command; no data
+  // file holds a CR LF, so the command lines are the CR LF pairs sent.
+  const bool completed = peer.commandsSent + 1 == run.script->entries.size();
+  if (outcome.code == 0 && !outcome.endProcess && !completed) {
+    FUZZ_CHECK(LeadingNumber(std::string_view(outcome.resultText).substr(0, 3)) == 0);
   }
   CheckDownloads(peer.sent, run);
   const std::string stored = ReadFile(dir + "/Bew.dta");

@@ -3,27 +3,19 @@
 #include <new>
 
 int AddScriptEntry(std::unique_ptr<CommandScript>& script, std::string_view text) {
-  std::unique_ptr<CommandScript> created;
-  CommandScript* target = script.get();
-  if (target == nullptr) {
-    created.reset(new (std::nothrow) CommandScript);
-    if (created == nullptr) return 0;
-    target = created.get();
+  if (script == nullptr) {
+    script.reset(new (std::nothrow) CommandScript);
+    if (script == nullptr) return 0;
   }
   try {
-    if (static_cast<std::int32_t>(target->entries.size()) == target->capacity) {
-      target->entries.reserve(static_cast<std::size_t>(target->capacity + kScriptCapacityStep));
-      target->capacity += kScriptCapacityStep;
-    }
-    target->entries.emplace_back(text);
+    script->entries.emplace_back(text);
   } catch (const std::bad_alloc&) {
-    return 0;  // the script keeps what it had; a fresh one is never installed
+    script->entryLost = true;  // the entries keep what they had
+    return 0;
   }
-  if (created != nullptr) script = std::move(created);
   return 1;
 }
 
-int FreeCommandScript(std::unique_ptr<CommandScript>& script) {
+void FreeCommandScript(std::unique_ptr<CommandScript>& script) {
   script.reset();
-  return 0;
 }

@@ -1,5 +1,5 @@
-// The run's shared state: one TransferRun per process, filled by the driver,
-// read and partly rewritten by the terminal dialog.
+// The run's state: one TransferRun per process, written by the driver alone:
+// from the command line before the dialog, from the dialog's outcome after.
 #ifndef DATENSCHLEUSE_SESSION_TRANSFER_RUN_H
 #define DATENSCHLEUSE_SESSION_TRANSFER_RUN_H
 
@@ -26,17 +26,15 @@ struct TransferRun {
   int verbose = 0;               // 1 with the switch "/D"
   std::string transferType;      // "DNL", "DNLA" or "UPL" after validation
   std::string terminalName;      // host name or dotted IPv4 address, at most 49 characters
-  std::string sourceFile;        // argument 3; in a download-all the file in hand
-  std::string targetFile;        // argument 4; in a download-all the listed name
+  std::string sourceFile;        // argument 3
+  std::string targetFile;        // argument 4
   std::int32_t deleteFlag = 0;   // UPL: 1 asks the terminal to delete its file
   std::unique_ptr<CommandScript> script;  // absent until the first append
-  std::int32_t scriptPosition = 0;        // entry whose reply is awaited
-  std::string downloadAllDir;    // download-all: directory part of argument 3
-  std::string resultText;        // the run's one result line, at most kResultTextCapacity
 
-  // Set by a step that must end the process at once with kExitCannotSize (a
-  // listed file that cannot be sized): nothing is printed or recorded after it.
-  bool endProcess = false;
+  // Written by the driver from the dialog's outcome.
+  std::string downloadAllDir;    // download-all: directory part of argument 3, once expanded
+  std::string fileInHand;        // the server file the dialog ended with
+  std::string resultText;        // the run's one result line, at most kResultTextCapacity
 };
 
 // Replaces text with value, cut at kResultTextCapacity characters.

@@ -23,10 +23,10 @@ TEST(DialogEngine, UnknownTerminalNameEndsBeforeConnecting) {
   for (int verbose : {0, 1}) {
     TransferRun run = LoginRun("DNL", verbose);
     run.terminalName = "no-such-host..invalid";
-    const DialogOutcome outcome = RunDialog(run, 5010);
-    EXPECT_NE(outcome.result, 0);
+    const DialogTrial outcome = RunDialog(run, 5010);
+    EXPECT_NE(outcome.code, 0);
     EXPECT_EQ(outcome.console, "Terminalname nicht gefunden!");
-    EXPECT_EQ(run.resultText, "Terminalname unbekannt! Error: " + std::to_string(outcome.result));
+    EXPECT_EQ(outcome.resultText, "Terminalname unbekannt! Error: " + std::to_string(outcome.code));
   }
 }
 
@@ -41,11 +41,11 @@ TEST(DialogEngine, RefusedConnectionEndsWithOpenError) {
   ASSERT_EQ(::getsockname(holder, reinterpret_cast<sockaddr*>(&address), &length), 0);
 
   TransferRun run = LoginRun("UPL", 1);
-  const DialogOutcome outcome = RunDialog(run, ntohs(address.sin_port), 1);
+  const DialogTrial outcome = RunDialog(run, ntohs(address.sin_port), 1);
   ::close(holder);
-  EXPECT_EQ(outcome.result, kWsaEconnaborted);
+  EXPECT_EQ(outcome.code, kWsaEconnaborted);
   EXPECT_EQ(outcome.console, "Open-Error: 10053");
-  EXPECT_EQ(run.resultText, "Fehler Socket-Open! Error: 10053");
+  EXPECT_EQ(outcome.resultText, "Fehler Socket-Open! Error: 10053");
 }
 
 TEST(DialogEngine, RefusalEndsWithTheReplyAndItsNumber) {
@@ -89,9 +89,9 @@ TEST(DialogEngine, RefusalEndsWithTheReplyAndItsNumber) {
     SCOPED_TRACE(c.name);
     ScriptedPeer peer(c.steps);
     TransferRun run = LoginRun("UPL");
-    const DialogOutcome outcome = RunDialog(run, peer.Port());
-    EXPECT_EQ(outcome.result, c.result);
-    EXPECT_EQ(run.resultText, c.resultText);
+    const DialogTrial outcome = RunDialog(run, peer.Port());
+    EXPECT_EQ(outcome.code, c.result);
+    EXPECT_EQ(outcome.resultText, c.resultText);
     EXPECT_EQ(outcome.console, "");
     EXPECT_EQ(peer.Transcript(), c.transcript);
   }
@@ -100,19 +100,19 @@ TEST(DialogEngine, RefusalEndsWithTheReplyAndItsNumber) {
 TEST(DialogEngine, SilentTerminalEndsWithReadError) {
   ScriptedPeer peer({Pause(1500)});
   TransferRun run = LoginRun("DNL", 1);
-  const DialogOutcome outcome = RunDialog(run, peer.Port(), 1);
+  const DialogTrial outcome = RunDialog(run, peer.Port(), 1);
   // A connect that had to wait leaves the would-block code behind.
-  EXPECT_EQ(outcome.result, kWsaEwouldblock);
+  EXPECT_EQ(outcome.code, kWsaEwouldblock);
   EXPECT_EQ(outcome.console, "Read-Error: 10035");
-  EXPECT_EQ(run.resultText, "Fehler Socket-Read! Error: 10035");
+  EXPECT_EQ(outcome.resultText, "Fehler Socket-Read! Error: 10035");
 }
 
 TEST(DialogEngine, TerminalClosingEndsWithReadError) {
   ScriptedPeer peer({Send("200 da\r\n"), Close()});
   TransferRun run = LoginRun("DNL");
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_NE(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "Fehler Socket-Read! Error: " + std::to_string(outcome.result));
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_NE(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "Fehler Socket-Read! Error: " + std::to_string(outcome.code));
   EXPECT_EQ(outcome.console, "");
 }
 
@@ -122,10 +122,10 @@ TEST(DialogEngine, CommandThatCannotGoOutEndsWithWriteError) {
   ScriptedPeer peer({Send("200 da\r\n"), Pause(2000), Close()});
   TransferRun run = LoginRun("UPL", 1);
   run.script->entries[1] = "331USER " + std::string(32 << 20, 'u');
-  const DialogOutcome outcome = RunDialog(run, peer.Port(), 1);
-  EXPECT_EQ(outcome.result, kWsaEconnaborted);
+  const DialogTrial outcome = RunDialog(run, peer.Port(), 1);
+  EXPECT_EQ(outcome.code, kWsaEconnaborted);
   EXPECT_EQ(outcome.console, "Terminalantwort: 200 da\r\n\nWrite Error: 10053");
-  EXPECT_EQ(run.resultText, "Fehler Socket-Write! Error: 10053");
+  EXPECT_EQ(outcome.resultText, "Fehler Socket-Write! Error: 10053");
 }
 
 TEST(DialogEngine, VerboseTranscriptMasksCredentialsAndStillDownloads) {
@@ -137,11 +137,11 @@ TEST(DialogEngine, VerboseTranscriptMasksCredentialsAndStillDownloads) {
   const std::string begin = run.script->entries[3].substr(3);
   ScriptedPeer peer(Join(LoginSteps(), {ReadLine(), Send("200 los\r\n"), ReadBytes(1000),
                                         ReadLine(), Send("250 gespeichert\r\n")}));
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  const std::string end = "DOWNLOADFILE END " + CrcText(data);
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  const std::string end = "DOWNLOADFILE END " + DataCrcText(data);
 
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "250 gespeichert");
+  EXPECT_EQ(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "250 gespeichert");
   EXPECT_EQ(peer.Transcript(), LoginLines() + begin + "\r\n" + data + end + "\r\n");
   EXPECT_EQ(outcome.console,
             "Terminalantwort: 200 Terminal bereit\r\n\n"
@@ -166,9 +166,9 @@ TEST(DialogEngine, MissingServerFileEndsTheDownload) {
   const std::string begin = run.script->entries[3].substr(3);
   std::remove(dir.File("weg.dta").c_str());
   ScriptedPeer peer(Join(LoginSteps(), {ReadLine(), Send("200 los\r\n")}));
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 99);
-  EXPECT_EQ(run.resultText, "");
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 99);
+  EXPECT_EQ(outcome.resultText, "");
   const std::string tail = "Quelldatei auf Server nicht gefunden\nFehler beim Download: 99";
   EXPECT_EQ(outcome.console.substr(outcome.console.size() - tail.size()), tail);
   EXPECT_EQ(peer.Transcript(), LoginLines() + begin + "\r\n");
@@ -179,10 +179,10 @@ TEST(DialogEngine, DownloadThatCannotGoOutEndsWithWriteError) {
   WriteFileBytes(dir.File("gross.dta"), std::string(16 << 20, 'g'));
   TransferRun run = DownloadRun(dir.File("gross.dta"), "gross.dta");
   ScriptedPeer peer(Join(LoginSteps(), {ReadLine(), Send("200 los\r\n"), Pause(2000), Close()}));
-  const DialogOutcome outcome = RunDialog(run, peer.Port(), 1);
-  EXPECT_EQ(outcome.result, kWsaEconnaborted);
+  const DialogTrial outcome = RunDialog(run, peer.Port(), 1);
+  EXPECT_EQ(outcome.code, kWsaEconnaborted);
   EXPECT_EQ(outcome.console, "Write Error: 10053");
-  EXPECT_EQ(run.resultText, "");
+  EXPECT_EQ(outcome.resultText, "");
   EXPECT_EQ(run.script->entries[4], "250DOWNLOADFILE END ");  // no CRC appended
 }
 

@@ -47,11 +47,11 @@ TEST(DownloadSender, SendsThePiecesAndAppendsTheLowerCaseCrc) {
     ScriptedPeer peer({Send("200 da\r\n"), ReadLine(), Send("331 ok\r\n"), ReadLine(),
                        Send("230 ok\r\n"), ReadLine(), Send("200 los\r\n"), ReadBytes(c.size),
                        ReadLine(), Send("250 fertig\r\n")});
-    const DialogOutcome outcome = RunDialog(run, peer.Port());
-    const std::string crc = CrcText(data);
+    const DialogTrial outcome = RunDialog(run, peer.Port());
+    const std::string crc = DataCrcText(data);
     sawLetter = sawLetter || crc.find_first_of("abcdef") != std::string::npos;
-    EXPECT_EQ(outcome.result, 0);
-    EXPECT_EQ(run.resultText, "250 fertig");
+    EXPECT_EQ(outcome.code, 0);
+    EXPECT_EQ(outcome.resultText, "250 fertig");
     EXPECT_EQ(CounterLines(outcome.console), c.counters);
     EXPECT_EQ(peer.Transcript(),
               LoginLines() + begin + "\r\n" + data + "DOWNLOADFILE END " + crc + "\r\n");
@@ -119,11 +119,14 @@ TEST(DownloadAll, ListBecomesOnePairOfEntriesPerFile) {
     if (c.list != "-") WriteFileBytes(dir.File("DNLLIST.TXT"), c.list);
     for (const auto& [name, contents] : c.files) WriteFileBytes(dir.File(name), contents);
     TransferRun run = LoginRun("DNLA");
-    run.sourceFile = dir.path + "/";
-    run.targetFile = "xxx";
-    EXPECT_EQ(ExpandDownloadAll(run), c.result);
-    EXPECT_EQ(run.endProcess, c.result == kExitCannotSize);
-    EXPECT_EQ(run.downloadAllDir, dir.path + "/");
+    const DownloadAllExpansion expansion =
+        ExpandDownloadAll(dir.path + "/", VerboseSink{}, run.script);
+    EXPECT_EQ(expansion.result, c.result);
+    EXPECT_FALSE(expansion.outOfMemory);
+    EXPECT_EQ(expansion.directory, dir.path + "/");
+    if (c.result == 0) {
+      EXPECT_EQ(expansion.fileInHand, c.sent.empty() ? "" : dir.File(c.sent.back()));
+    }
 
     std::vector<ScriptEntry> expected(run.script->entries.begin(), run.script->entries.begin() + 3);
     for (const std::string& name : c.sent) {
@@ -153,16 +156,16 @@ TEST(DownloadAll, SendsEveryListedFileWithItsOwnCrc) {
     }
   }
   ScriptedPeer peer(steps);
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "250 Datei 4");
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "250 Datei 4");
   std::string expected = LoginLines();
   for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
            {"A.DTA", a}, {"LEER.DTA", ""}, {"IDSTAMM.DTA", "ID1\n"}}) {
     expected += DownloadBeginEntry(name, static_cast<std::int32_t>(data.size()),
                                    MD5FileDigest(dir.File(name)))
                     .substr(3) +
-                "\r\n" + data + "DOWNLOADFILE END " + CrcText(data) + "\r\n";
+                "\r\n" + data + "DOWNLOADFILE END " + DataCrcText(data) + "\r\n";
   }
   EXPECT_EQ(peer.Transcript(), expected);
 }
@@ -180,10 +183,10 @@ TEST(DownloadAll, RefusalNamesTheFileInHand) {
     steps.push_back(step);
   }
   ScriptedPeer peer(steps);
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 553);
-  EXPECT_EQ(run.resultText, "553 voll");
-  EXPECT_EQ(run.sourceFile, dir.File("B.DTA"));
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 553);
+  EXPECT_EQ(outcome.resultText, "553 voll");
+  EXPECT_EQ(outcome.fileInHand, dir.File("B.DTA"));
 }
 
 TEST(DownloadAll, MissingListConnectsFirstAndSendsNothing) {
@@ -191,10 +194,10 @@ TEST(DownloadAll, MissingListConnectsFirstAndSendsNothing) {
   TransferRun run = LoginRun("DNLA", 1);
   run.sourceFile = dir.path + "/";
   ScriptedPeer peer({Send("200 da\r\n")});
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 98);
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 98);
   EXPECT_EQ(outcome.console, "DNLLIST.TXT Datei auf Server nicht gefunden\n");
-  EXPECT_EQ(run.resultText, "");
+  EXPECT_EQ(outcome.resultText, "");
   EXPECT_TRUE(peer.Connected());
   EXPECT_EQ(peer.Transcript(), "");
 }
@@ -205,9 +208,9 @@ TEST(DownloadAll, EmptyListOnlyLogsIn) {
   TransferRun run = LoginRun("DNLA");
   run.sourceFile = dir.path + "/";
   ScriptedPeer peer(LoginSteps());
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "");
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "");
   EXPECT_EQ(peer.Transcript(), LoginLines());
 }
 
@@ -217,9 +220,9 @@ TEST(DownloadAll, UnsizableListedFileEndsTheProcessBeforeAnyCommand) {
   TransferRun run = LoginRun("DNLA");
   run.sourceFile = dir.path + "/";
   ScriptedPeer peer({Send("200 da\r\n")});
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_TRUE(run.endProcess);
-  EXPECT_EQ(outcome.result, kExitCannotSize);
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_TRUE(outcome.endProcess);
+  EXPECT_EQ(outcome.code, kExitCannotSize);
   EXPECT_EQ(outcome.console, "");
   EXPECT_EQ(peer.Transcript(), "");
 }

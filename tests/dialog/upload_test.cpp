@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "dialog/dialog_texts.h"
 #include "dialog/upload_receiver.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/dialog/scripted_peer.h"
@@ -21,7 +22,7 @@ std::string Frame(const std::string& data, const std::string& crc) {
          "\r\n";
 }
 std::string Frame(const std::string& data) {
-  return Frame(data, CrcText(data, true));
+  return Frame(data, DataCrcText(data, true));
 }
 
 // The commands of an upload run with the delete flag, as the peer sees them.
@@ -78,14 +79,14 @@ TEST(UploadReceiver, FramesAreCheckedAndStored) {
       {"CR LF stored as CR CR LF", {Frame("x\r\ny\r\n")}, 0, "", "x\r\r\ny\r\r\n"},
       {"length 0", {Frame("")}, 0, "", ""},
       {"250 END inside the data", {Frame("ab250 END cd")}, 99, kMismatch, "-"},
-      {"lower-case trailer CRC", {Frame("zzz", CrcText("zzz"))}, 99, kMismatch, "-"},
+      {"lower-case trailer CRC", {Frame("zzz", DataCrcText("zzz"))}, 99, kMismatch, "-"},
       {"wrong declared length",
-       {"200 BEGIN 4\r\nabc250 END " + CrcText("abc", true) + "\r\n"},
+       {"200 BEGIN 4\r\nabc250 END " + DataCrcText("abc", true) + "\r\n"},
        99,
        kMismatch,
        "-"},
       {"no BEGIN",
-       {"200 UPLOADFILE\r\nabc250 END " + CrcText("abc", true) + "\r\n"},
+       {"200 UPLOADFILE\r\nabc250 END " + DataCrcText("abc", true) + "\r\n"},
        99,
        kMismatch,
        "-"},
@@ -98,14 +99,14 @@ TEST(UploadReceiver, FramesAreCheckedAndStored) {
     TransferRun run = UploadRun("Bewegungsdaten.dta", target, true);
     const UploadCommands commands = CommandsOf(run);
     ScriptedPeer peer(UploadSteps(c.pieces));
-    const DialogOutcome outcome = RunDialog(run, peer.Port());
-    EXPECT_EQ(outcome.result, c.result);
+    const DialogTrial outcome = RunDialog(run, peer.Port());
+    EXPECT_EQ(outcome.code, c.result);
     if (c.result == 0) {
-      EXPECT_EQ(run.resultText, "Datei \"" + target + "\" erfolgreich gespeichert");
+      EXPECT_EQ(outcome.resultText, "Datei \"" + target + "\" erfolgreich gespeichert");
       EXPECT_EQ(ReadFileBytes(target), c.stored);
       EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload + commands.remove);
     } else {
-      EXPECT_EQ(run.resultText, c.resultText);
+      EXPECT_EQ(outcome.resultText, c.resultText);
       EXPECT_FALSE(FileExists(target));
       EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload);
     }
@@ -115,11 +116,11 @@ TEST(UploadReceiver, FramesAreCheckedAndStored) {
 
 TEST(UploadReceiver, VerboseShowsTheLastPieceAndTheMismatch) {
   TempDir dir;
-  const std::string frame = Frame("zzz", CrcText("zzz"));  // CRC 5a83
+  const std::string frame = Frame("zzz", DataCrcText("zzz"));  // CRC 5a83
   TransferRun run = UploadRun("b.dta", dir.File("b.dta"), false, 1);
   ScriptedPeer peer(UploadSteps({frame.substr(0, 20), frame.substr(20)}));
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 99);
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 99);
   const std::string tail = "Terminalantwort: " + frame.substr(20) + "\r\n\n" + Shown(kMismatch) +
                            "Fehler beim Upload: 99";
   ASSERT_GE(outcome.console.size(), tail.size());
@@ -135,10 +136,10 @@ TEST(UploadReceiver, FrameThatNeverEndsGivesTheReadError) {
     steps.push_back(step);
   }
   ScriptedPeer peer(steps);
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_NE(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "");
-  const std::string code = std::to_string(outcome.result);
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_NE(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "");
+  const std::string code = std::to_string(outcome.code);
   const std::string tail = "Read-Error: " + code + "Fehler beim Upload: " + code;
   EXPECT_EQ(outcome.console.substr(outcome.console.size() - tail.size()), tail);
   EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload);
@@ -150,9 +151,9 @@ TEST(UploadReceiver, FrameBeyondTheMemoryLimitEndsWithNotEnoughMemory) {
   const std::string data(60000, 'm');
   const std::string frame = Frame(data);
   ScriptedPeer peer(UploadSteps({frame.substr(0, 1000), frame.substr(1000)}));
-  const DialogOutcome outcome = RunDialog(run, peer.Port(), 2, 30000);
-  EXPECT_EQ(outcome.result, 99);
-  EXPECT_EQ(run.resultText, kOutOfMemoryText);
+  const DialogTrial outcome = RunDialog(run, peer.Port(), 2, 30000);
+  EXPECT_EQ(outcome.code, 99);
+  EXPECT_EQ(outcome.resultText, kOutOfMemoryText);
   EXPECT_FALSE(FileExists(dir.File("b.dta")));
 }
 
@@ -161,9 +162,9 @@ void ExpectFailedStore(const std::string& target, const std::string& old) {
   TransferRun run = UploadRun("b.dta", target, true, 1);
   const UploadCommands commands = CommandsOf(run);
   ScriptedPeer peer(UploadSteps({Frame(std::string(20000, 'n'))}));
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 99);
-  EXPECT_EQ(run.resultText, "");
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 99);
+  EXPECT_EQ(outcome.resultText, "");
   const std::string tail = "Zieldatei auf Server kann nicht erzeugt werden\nFehler beim Upload: 99";
   EXPECT_EQ(outcome.console.substr(outcome.console.size() - tail.size()), tail);
   EXPECT_EQ(peer.Transcript(), LoginLines() + commands.upload);
@@ -211,9 +212,9 @@ TEST(UploadReceiver, RefusedDeleteReplacesTheSuccessText) {
     steps.push_back(step);
   }
   ScriptedPeer peer(steps);
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 550);
-  EXPECT_EQ(run.resultText, "550 nicht geloescht");
+  const DialogTrial outcome = RunDialog(run, peer.Port());
+  EXPECT_EQ(outcome.code, 550);
+  EXPECT_EQ(outcome.resultText, "550 nicht geloescht");
   EXPECT_EQ(ReadFileBytes(dir.File("b.dta")), "ok\r\n");
 }
 

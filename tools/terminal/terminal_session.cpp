@@ -126,7 +126,7 @@ std::string FinishDownload(Session& session, const DownloadAnnouncement& announc
                            MD5Context& digest) {
   std::string sentCrc;
   std::string refusal = ParseDownloadEnd(endLine, sentCrc);
-  const std::string computedCrc = CrcText(crc, false);
+  const std::string computedCrc = Crc16Text(crc);
   const std::string computedDigest = FinishDigestText(digest);
   if (refusal.empty() && sentCrc != computedCrc) {
     refusal = "552 CRC stimmt nicht: gesendet " + sentCrc + ", berechnet " + computedCrc;
@@ -210,7 +210,7 @@ bool HandleUpload(Session& session, std::string_view line) {
   frameFaults.crcLower = FindFault(faults, FaultKind::kCrcLower) != nullptr;
   frameFaults.crcWrong = FindFault(faults, FaultKind::kCrcWrong) != nullptr;
   frameFaults.lengthWrong = FindFault(faults, FaultKind::kLengthWrong) != nullptr;
-  const std::string frame = UploadFrame(data, frameFaults);
+  const std::string frame = BuildUploadFrame(data, frameFaults);
   const std::size_t firstLineEnd = frame.find("\r\n");
   const std::string logText = frame.substr(0, firstLineEnd) + " + " + std::to_string(data.size()) +
                               " data bytes + " +
