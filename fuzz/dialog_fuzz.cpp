@@ -1,6 +1,6 @@
 // The whole dialog on whatever a terminal sends: the engine, the download
 // sender, the upload receiver with its store and the channel's own logic,
-// run over a scripted socket layer (fuzz/scripted_socket_layer.h) that
+// run over a scripted socket layer (channel/scripted_terminal.h) that
 // delivers the terminal's bytes in exactly the pieces the input names.
 //
 // Input layout:
@@ -27,7 +27,7 @@
 #include "dialog/reply.h"
 #include "driver/script_builder.h"
 #include "fuzz/fuzz_target.h"
-#include "fuzz/scripted_socket_layer.h"
+#include "channel/scripted_terminal.h"
 #include "platform/platform.h"
 #include "session/transfer_run.h"
 #include "text/leading_number.h"
@@ -153,8 +153,8 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::string& dir = ServerDirectory();
   WriteFile(dir + "/Bew.dta", kOldServerFile);
-  ScriptedPeer& peer = TheScriptedPeer();
-  peer = ScriptedPeer{};
+  ScriptedTerminal& peer = TheScriptedTerminal();
+  peer = ScriptedTerminal{};
   peer.pieces = ReadPieces(data + 1, size - 1);
 
   TransferRun run = StartRun((data[0] & 0x7Fu) % 5u);

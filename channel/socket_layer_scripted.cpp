@@ -1,4 +1,4 @@
-#include "fuzz/scripted_socket_layer.h"
+#include "channel/scripted_terminal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,19 +15,20 @@ int Fail(int code) {
   return -1;
 }
 
-bool PieceDue(const ScriptedPeer& peer) {
+bool PieceDue(const ScriptedTerminal& peer) {
   return peer.next < peer.pieces.size() &&
          peer.pieces[peer.next].commandsBefore <= peer.commandsSent;
 }
 
 }  // namespace
 
-ScriptedPeer& TheScriptedPeer() {
-  static ScriptedPeer peer;
+ScriptedTerminal& TheScriptedTerminal() {
+  static ScriptedTerminal peer;
   return peer;
 }
 
 int SocketLayerStart() {
+  ++TheScriptedTerminal().layerStarts;
   return 0;
 }
 int SocketLastError() {
@@ -35,7 +36,7 @@ int SocketLastError() {
 }
 
 SocketHandle SocketCreateStream() {
-  ++TheScriptedPeer().opened;
+  ++TheScriptedTerminal().opened;
   return kTheSocket;
 }
 
@@ -55,7 +56,7 @@ int SocketWaitWritable(SocketHandle, int) {
 // Ready when a piece is due or the terminal has nothing more to say (it has
 // closed); otherwise the wait runs out.
 int SocketWaitReadable(SocketHandle, int) {
-  const ScriptedPeer& peer = TheScriptedPeer();
+  const ScriptedTerminal& peer = TheScriptedTerminal();
   if (PieceDue(peer) || peer.next >= peer.pieces.size()) return kWaitReady;
   return kWaitTimedOut;
 }
@@ -65,7 +66,7 @@ int SocketPendingError(SocketHandle) {
 }
 
 int SocketSendTo(SocketHandle, const char* data, int length, const SocketDestination&) {
-  ScriptedPeer& peer = TheScriptedPeer();
+  ScriptedTerminal& peer = TheScriptedTerminal();
   for (int i = 0; i < length; ++i) {
     const bool lineEnd = data[i] == '\n' && !peer.sent.empty() && peer.sent.back() == '\r';
     peer.sent += data[i];
@@ -77,7 +78,7 @@ int SocketSendTo(SocketHandle, const char* data, int length, const SocketDestina
 // One call delivers the due piece, or as much of it as fits; 0 once the
 // script is done (the terminal closed).
 int SocketReceiveFrom(SocketHandle, char* buffer, int length) {
-  ScriptedPeer& peer = TheScriptedPeer();
+  ScriptedTerminal& peer = TheScriptedTerminal();
   if (peer.next >= peer.pieces.size()) return 0;
   if (!PieceDue(peer)) return Fail(kWsaEwouldblock);
   const std::string& bytes = peer.pieces[peer.next].bytes;
@@ -92,7 +93,7 @@ int SocketReceiveFrom(SocketHandle, char* buffer, int length) {
 }
 
 bool SocketCloseHandle(SocketHandle) {
-  ++TheScriptedPeer().closed;
+  ++TheScriptedTerminal().closed;
   return true;
 }
 
