@@ -269,7 +269,3 @@ int KVSocketLastError(KVSocket* channel) {
   if (!TagMatches(channel)) return kWsaEinval;
   return channel->lastError;
 }
-
-int KVSocketLayerStarts() {
-  return layerStarts;
-}
