@@ -1,8 +1,7 @@
-#include "channel/scripted_terminal.h"
-
 #include <algorithm>
 #include <cstring>
 
+#include "channel/scripted_terminal.h"
 #include "channel/socket_layer.h"
 
 namespace {

@@ -57,7 +57,9 @@ bool IsDownloadEndEntry(std::string_view entry) {
 bool IsUploadEntry(std::string_view entry) {
   return entry.find("UPLOADFILE") != std::string_view::npos;
 }
-bool IsDownloadAll(const Dialog& dialog) { return dialog.request.transferType == "DNLA"; }
+bool IsDownloadAll(const Dialog& dialog) {
+  return dialog.request.transferType == "DNLA";
+}
 
 // The server path of the file a download start entry names: the download-all
 // directory and the text between the entry's first two double quotes.

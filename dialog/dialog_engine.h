@@ -33,8 +33,8 @@ struct DialogRequest {
   VerboseSink verbose;
   std::string_view transferType;  // "DNL", "DNLA" or "UPL"
   std::string_view terminalName;  // host name or dotted IPv4 address
-  std::string_view sourceFile;    // DNL: the server file; DNLA: argument 3; UPL: the terminal's file
-  std::string_view targetFile;    // UPL: the server file to write
+  std::string_view sourceFile;  // DNL: the server file; DNLA: argument 3; UPL: the terminal's file
+  std::string_view targetFile;  // UPL: the server file to write
 };
 
 // How the dialog ended.

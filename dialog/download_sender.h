@@ -14,8 +14,8 @@
 constexpr int kSourceFileMissing = 99;
 
 struct DownloadSent {
-  int result = 0;          // 0, kSourceFileMissing or the channel's last error
-  std::uint16_t crc = 0;   // CRC-16 of every byte sent; meaningful with result 0
+  int result = 0;         // 0, kSourceFileMissing or the channel's last error
+  std::uint16_t crc = 0;  // CRC-16 of every byte sent; meaningful with result 0
 };
 
 // Sends sourceFile whole. result is 0 when every byte went out; 99 when the

@@ -9,7 +9,7 @@ inline constexpr char kArgumentNotCp1252Format[] =
 inline constexpr char kTerminalFileNameTooLongText[] = "Dateiname im Terminal zu lang !!!\n";
 inline constexpr char kSourceDirectoryTooLongText[] = "Quellverzeichnis zu lang !!!\n";
 inline constexpr char kTerminalNameTooLongText[] = "Terminalname zu lang !!!\n";  // verbose
-inline constexpr char kBadDeleteFlagText[] = "falsches L\xF6schFlag !!!\n";      // verbose
+inline constexpr char kBadDeleteFlagText[] = "falsches L\xF6schFlag !!!\n";       // verbose
 
 // Progress of the run (verbose).
 inline constexpr char kTransferStartFormat[] = "Start Transfer - %s\n\r";
@@ -22,6 +22,6 @@ inline constexpr char kSocketNotCreatedFormat[] =
 
 // Values of the transfer record.
 inline constexpr char kAllFilesText[] = "Alle Dta-Dateien";  // after the download-all's directory
-inline constexpr char kUnknownUserFolder[] = "unknown";     // a path without a separator
+inline constexpr char kUnknownUserFolder[] = "unknown";      // a path without a separator
 
 #endif  // DATENSCHLEUSE_DRIVER_DRIVER_TEXTS_H

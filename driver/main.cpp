@@ -6,8 +6,8 @@
 
 #include "driver/driver_texts.h"
 #include "driver/run.h"
-#include "session/transfer_run.h"
 #include "platform/platform.h"
+#include "session/transfer_run.h"
 
 int main(int argc, char** argv) {
   PlatformInit();

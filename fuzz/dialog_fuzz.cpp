@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "channel/kv_socket.h"
+#include "channel/scripted_terminal.h"
 #include "crypto/crc16.h"
 #include "dialog/dialog_engine.h"
 #include "dialog/reply.h"
 #include "driver/script_builder.h"
 #include "fuzz/fuzz_target.h"
-#include "channel/scripted_terminal.h"
 #include "platform/platform.h"
 #include "session/transfer_run.h"
 #include "text/leading_number.h"

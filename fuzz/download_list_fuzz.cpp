@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "dialog/download_all.h"
+#include "fuzz/fuzz_target.h"
+#include "platform/file_facts.h"
+#include "platform/platform.h"
 #include "session/command_script.h"
 #include "session/script_entries.h"
-#include "platform/file_facts.h"
-#include "fuzz/fuzz_target.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -106,7 +106,8 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   WriteFile(FixtureDirectory() + "/" + kDownloadListName, list);
 
   TransferRun run = StartRun();
-  const DownloadAllExpansion expansion = ExpandDownloadAll(run.sourceFile, VerboseSink{}, run.script);
+  const DownloadAllExpansion expansion =
+      ExpandDownloadAll(run.sourceFile, VerboseSink{}, run.script);
   const int result = expansion.result;
   FUZZ_CHECK(expansion.directory == FixtureDirectory() + "\\");
   FUZZ_CHECK(!expansion.outOfMemory);

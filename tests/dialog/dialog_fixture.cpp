@@ -6,9 +6,9 @@
 
 #include "crypto/crc16.h"
 #include "crypto/md5.h"
-#include "session/script_entries.h"
 #include "platform/file_facts.h"
 #include "platform/platform.h"
+#include "session/script_entries.h"
 
 TransferRun LoginRun(const std::string& type, int verbose) {
   TransferRun run;

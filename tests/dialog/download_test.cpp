@@ -6,8 +6,8 @@
 
 #include "crypto/md5.h"
 #include "dialog/download_all.h"
-#include "session/script_entries.h"
 #include "platform/file_facts.h"
+#include "session/script_entries.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/dialog/scripted_peer.h"
 #include "tests/support/temp_dir.h"

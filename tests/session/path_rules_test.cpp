@@ -5,7 +5,8 @@
 namespace {
 
 TEST(DirectoryOf, KeepsEverythingUpToTheLastSeparator) {
-  EXPECT_EQ(DirectoryOf(".\\Files\\Terminal1\\ORBELIKAdmin\\"), ".\\Files\\Terminal1\\ORBELIKAdmin\\");
+  EXPECT_EQ(DirectoryOf(".\\Files\\Terminal1\\ORBELIKAdmin\\"),
+            ".\\Files\\Terminal1\\ORBELIKAdmin\\");
   EXPECT_EQ(DirectoryOf(".\\Files\\T1\\rest"), ".\\Files\\T1\\");
   EXPECT_EQ(DirectoryOf("nodir"), "");
 }

@@ -98,7 +98,8 @@ bool ParseAction(std::string_view text, Fault& fault, std::string& error) {
 bool AddFault(FaultPlan& plan, std::string_view option, bool refusal, std::string& error) {
   const std::size_t equals = option.find('=');
   if (equals == std::string_view::npos) {
-    error = "expected STEP=" + std::string(refusal ? "REPLY" : "ACTION") + ": " + std::string(option);
+    error =
+        "expected STEP=" + std::string(refusal ? "REPLY" : "ACTION") + ": " + std::string(option);
     return false;
   }
   Fault fault;
