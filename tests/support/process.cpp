@@ -89,7 +89,13 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   ::signal(SIGPIPE, SIG_IGN);
   int out[2], err[2], in[2];
   ProcessResult result;
-  if (::pipe(out) != 0 || ::pipe(err) != 0 || ::pipe(in) != 0) return result;
+  // Close-on-exec, so that a child started at the same time from another
+  // thread does not hold these pipes open (dup2 gives the child's own three
+  // copies without the flag).
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 ||
+      ::pipe2(in, O_CLOEXEC) != 0) {
+    return result;
+  }
   auto argv = ArgumentVector(program, arguments);
   const pid_t pid = ::fork();
   if (pid == 0) {
