@@ -16,11 +16,20 @@ struct ProcessOptions {
   std::string standardInput;         // fed to the child's standard input
 };
 
+// What a child used, from wait4 when it was reaped.
+struct ProcessUsage {
+  double cpuSeconds = 0;        // user and system time
+  long maxRssKiB = 0;           // peak resident memory
+  long voluntarySwitches = 0;   // waits for a peer or the disk
+  long involuntarySwitches = 0; // the CPU taken by other load
+};
+
 struct ProcessResult {
   int exitCode = -1;        // low 8 bits of the exit status; -1 when killed
   int signal = 0;           // the signal that ended it, if any
   std::string output;       // standard output, byte for byte
   std::string errors;       // standard error
+  ProcessUsage usage;
 };
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -30,6 +39,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 struct BackgroundProcess {
   pid_t pid = -1;
   std::string outputPath;  // its standard output and error go to this file
+  ProcessUsage usage;      // once it has been reaped
 };
 
 BackgroundProcess StartProcess(const std::string& program, const std::vector<std::string>& arguments,
