@@ -121,8 +121,8 @@ bool ReceiveDownloadData(Session& session, const DownloadAnnouncement& announcem
 
 // The reply to DOWNLOADFILE END: its CRC and the announced digest must fit
 // the data received, and only then is the file kept.
-std::string FinishDownload(Session& session, const DownloadAnnouncement& announcement,
-                           std::string_view endLine, IncomingFile& incoming, std::uint16_t crc,
+std::string FinishDownload(const DownloadAnnouncement& announcement, std::string_view endLine,
+                           IncomingFile& incoming, std::uint16_t crc,
                            MD5Context& digest) {
   std::string sentCrc;
   std::string refusal = ParseDownloadEnd(endLine, sentCrc);
@@ -135,8 +135,7 @@ std::string FinishDownload(Session& session, const DownloadAnnouncement& announc
               ", berechnet " + computedDigest;
   }
   if (!refusal.empty()) return refusal;  // the caller discards the new file
-  if (!CommitIncomingFile(incoming,
-                          TerminalFilePath(session.options.directory, announcement.name))) {
+  if (!CommitIncomingFile(incoming)) {
     return "551 Datei " + Quoted(announcement.name) + " kann nicht gespeichert werden";
   }
   // \374 is the u umlaut of Windows-1252.
@@ -164,7 +163,7 @@ bool ReceiveAndConfirm(Session& session, const DownloadAnnouncement& announcemen
   const std::vector<Fault> faults = NextFaults(session, TerminalStep::kEnd);
   std::string reply = kPlannedRefusal;
   if (!IsRefused(faults)) {
-    reply = FinishDownload(session, announcement, endLine, incoming, crc, digest);
+    reply = FinishDownload(announcement, endLine, incoming, crc, digest);
   }
   return Reply(session, faults, reply);
 }
