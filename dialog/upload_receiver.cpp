@@ -28,12 +28,13 @@ bool StoreUploadedData(std::string_view targetFile, std::string_view data) {
 
 namespace {
 
-// Reads pieces until the frame is complete. Returns 0, or the result of the
-// phase when reading or gathering failed. lastPiece is left on the text of
-// the last piece read.
+// Reads pieces until the frame is complete or refused (it can no longer
+// agree with its declared length: judged at once, however much the terminal
+// still sends). Returns 0, or the result of the phase when reading or
+// gathering failed. lastPiece is left on the text of the last piece read.
 int GatherFrame(KVSocket* channel, TransferRun& run, UploadFrame& frame,
                 std::array<char, kReplyLimit + 1>& buffer, std::string_view& lastPiece) {
-  while (!UploadFrameComplete(frame)) {
+  while (!UploadFrameComplete(frame) && !UploadFrameRefused(frame)) {
     buffer.fill('\0');
     const int n = KVSocketReceive(channel, buffer.data(), kReplyLimit, 1);
     if (n < 1) {
