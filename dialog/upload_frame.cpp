@@ -77,8 +77,8 @@ void ScanForLineEnd(UploadFrame& frame) {
     frame.sizeBound = 0;  // no "BEGIN ": no frame at all
     return;
   }
-  frame.sizeBound = frame.lineEnd + 2 + static_cast<std::size_t>(std::max(declared, 0)) +
-                    kFrameTrailerLength;
+  frame.sizeBound =
+      frame.lineEnd + 2 + static_cast<std::size_t>(std::max(declared, 0)) + kFrameTrailerLength;
   ReserveForDeclaredLength(frame, declared);
 }
 

@@ -74,7 +74,8 @@ bool ReferenceDeclared(const std::string& text, std::size_t lineEnd, long& decla
   if (begin == std::string::npos || begin + 6 > lineEnd) return false;
   const std::string lengthText =
       text.substr(begin + 6, std::min<std::size_t>(99, lineEnd - begin - 6));
-  declared = std::max<long>(INT_MIN, std::min<long>(INT_MAX, std::strtol(lengthText.c_str(), nullptr, 10)));
+  declared = std::max<long>(INT_MIN,
+                            std::min<long>(INT_MAX, std::strtol(lengthText.c_str(), nullptr, 10)));
   return true;
 }
 
@@ -86,8 +87,8 @@ bool ReferenceRefused(const std::string& text) {
   if (lineEnd == std::string::npos || ReferenceComplete(text)) return false;
   long declared = 0;
   if (!ReferenceDeclared(text, lineEnd, declared)) return true;
-  return text.size() >= lineEnd + 2 + static_cast<std::size_t>(std::max(declared, 0L)) +
-                            kFrameTrailerLength;
+  return text.size() >=
+         lineEnd + 2 + static_cast<std::size_t>(std::max(declared, 0L)) + kFrameTrailerLength;
 }
 
 UploadFrameVerdict ReferenceVerdict(const std::string& text) {
@@ -116,8 +117,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   std::string reference;
   bool outOfMemory = false;
   std::size_t used = 0;
-  while (used < input.pieces.size() && !UploadFrameComplete(frame) &&
-         !UploadFrameRefused(frame)) {
+  while (used < input.pieces.size() && !UploadFrameComplete(frame) && !UploadFrameRefused(frame)) {
     const std::string_view piece = ReplyTextOf(input.pieces[used++]);
     const std::string before(UploadFrameText(frame));
     if (!UploadFrameFeed(frame, piece)) {

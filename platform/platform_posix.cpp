@@ -118,7 +118,9 @@ std::string FinalTarget(std::string path) {
 void TakeRightsOf(int fd, const std::string& target) {
   struct stat old {};
   if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
     ::fchmod(fd, old.st_mode & 07777);
     return;
   }
@@ -158,7 +160,9 @@ bool CommitFileBeside(FileBeside& beside) {
   beside.file = nullptr;
   // Opened before the rename: a directory that cannot be synced must not
   // get the new name at all.
-  const int directory = ok ? ::open(DirectoryPart(beside.targetPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+  const int directory =
+      ok ? ::open(DirectoryPart(beside.targetPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+         : -1;
   if (directory < 0 || std::rename(beside.tempPath.c_str(), beside.targetPath.c_str()) != 0) {
     if (directory >= 0) ::close(directory);
     ::unlink(beside.tempPath.c_str());

@@ -60,7 +60,9 @@ namespace {
 
 constexpr char kPartMark[] = ".part-";
 
-std::size_t LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
+std::size_t LastSeparator(const std::string& path) {
+  return path.find_last_of("\\/");
+}
 
 // The directory part of a path, with its separator ("" when it has none).
 std::string DirectoryPrefix(const std::string& path) {
@@ -86,10 +88,9 @@ std::string CandidateName(const std::string& target, unsigned attempt) {
 // Makes the replacement's metadata durable: ReplaceFile has no write-through
 // of its own.
 bool FlushReplacedFile(const std::string& target) {
-  const HANDLE handle =
-      ::CreateFileA(target.c_str(), GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = ::CreateFileA(target.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool flushed = ::FlushFileBuffers(handle) != 0;
   return (::CloseHandle(handle) != 0) && flushed;
@@ -136,8 +137,8 @@ bool CommitFileBeside(FileBeside& beside) {
   const char* temp = beside.tempPath.c_str();
   const char* target = beside.targetPath.c_str();
   if (ok && ::GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
-    ok = ::ReplaceFileA(target, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                        nullptr) != 0;
+    ok = ::ReplaceFileA(target, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) !=
+         0;
     if (ok) return FlushReplacedFile(beside.targetPath);
   } else if (ok) {
     ok = ::MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

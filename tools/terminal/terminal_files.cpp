@@ -36,7 +36,9 @@ bool CommitIncomingFile(IncomingFile& incoming) {
   return CommitFileBeside(incoming.beside);
 }
 
-void DiscardIncomingFile(IncomingFile& incoming) { DiscardFileBeside(incoming.beside); }
+void DiscardIncomingFile(IncomingFile& incoming) {
+  DiscardFileBeside(incoming.beside);
+}
 
 bool ReadTerminalFile(const std::string& path, std::string& contents) {
   std::FILE* file = OpenFile(path, "rb");
