@@ -122,8 +122,7 @@ bool ReceiveDownloadData(Session& session, const DownloadAnnouncement& announcem
 // The reply to DOWNLOADFILE END: its CRC and the announced digest must fit
 // the data received, and only then is the file kept.
 std::string FinishDownload(const DownloadAnnouncement& announcement, std::string_view endLine,
-                           IncomingFile& incoming, std::uint16_t crc,
-                           MD5Context& digest) {
+                           IncomingFile& incoming, std::uint16_t crc, MD5Context& digest) {
   std::string sentCrc;
   std::string refusal = ParseDownloadEnd(endLine, sentCrc);
   const std::string computedCrc = CrcText(crc, false);
@@ -209,6 +208,10 @@ bool HandleUpload(Session& session, std::string_view line) {
   frameFaults.crcLower = FindFault(faults, FaultKind::kCrcLower) != nullptr;
   frameFaults.crcWrong = FindFault(faults, FaultKind::kCrcWrong) != nullptr;
   frameFaults.lengthWrong = FindFault(faults, FaultKind::kLengthWrong) != nullptr;
+  if (const Fault* declare = FindFault(faults, FaultKind::kDeclare)) {
+    frameFaults.declared = declare->value;
+  }
+  frameFaults.noBegin = FindFault(faults, FaultKind::kNoBegin) != nullptr;
   const std::string frame = UploadFrame(data, frameFaults);
   const std::size_t firstLineEnd = frame.find("\r\n");
   const std::string logText = frame.substr(0, firstLineEnd) + " + " + std::to_string(data.size()) +
