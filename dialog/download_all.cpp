@@ -22,9 +22,10 @@ namespace {
 // server and run.targetFile in the terminal. Returns false when it cannot be
 // sized.
 bool AppendFileEntries(TransferRun& run) {
-  const std::string digest = MD5FileDigest(run.sourceFile);
+  // Sized first, so that only a regular file is read for its digest.
   const std::int32_t size = GetFileSize(run.sourceFile);
   if (size == -1) return false;
+  const std::string digest = MD5FileDigest(run.sourceFile);
   AddScriptEntry(run.script, DownloadBeginEntry(run.targetFile, size, digest));
   AddScriptEntry(run.script, kDownloadEndEntry);
   return true;

@@ -1,8 +1,10 @@
 #include "tests/support/process.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,7 +26,8 @@ std::vector<char*> ArgumentVector(const std::string& program,
   return argv;
 }
 
-// Runs in the child between fork and exec: limits, directory, environment.
+// Runs in the child between fork and exec: limits, rights, directory,
+// environment.
 void PrepareChild(const ProcessOptions& options) {
   if (options.addressSpaceLimit > 0) {
     const rlimit limit{static_cast<rlim_t>(options.addressSpaceLimit),
@@ -36,6 +39,13 @@ void PrepareChild(const ProcessOptions& options) {
                        static_cast<rlim_t>(options.fileSizeLimit)};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+  }
+  if (options.withoutPermissionOverride && ::geteuid() == 0) {
+    // Out of the bounding set, the capabilities are not granted at exec.
+    if (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
+        ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0) {
+      ::_exit(125);
+    }
   }
   if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
     ::_exit(126);

@@ -14,6 +14,10 @@ struct ProcessOptions {
   long addressSpaceLimit = 0;        // bytes; 0: none (RLIMIT_AS)
   long fileSizeLimit = 0;            // bytes; 0: none (RLIMIT_FSIZE)
   std::string standardInput;         // fed to the child's standard input
+  // Drops root's override of file permissions (CAP_DAC_OVERRIDE and
+  // CAP_DAC_READ_SEARCH) before the program starts, so that a directory's
+  // mode binds it as it binds any operator; no effect for other users.
+  bool withoutPermissionOverride = false;
 };
 
 // What a child used, from wait4 when it was reaped.
