@@ -17,7 +17,6 @@
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +33,8 @@
 
 #include "crypto/crc16.h"
 #include "platform/platform.h"
+#include "tests/support/process.h"
+#include "tests/support/simulator.h"
 
 #ifndef DS_PROGRAM
 #error "DS_PROGRAM must name the built datenschleuse"
@@ -58,24 +59,11 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double Seconds(const timeval& t) {
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
 double ThreadCpuSeconds() {
   timespec t{};
   ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
-
-// How a child process ended, from wait4.
-struct ChildEnd {
-  int exitCode = -1;
-  double cpuSeconds = 0;
-  long maxRssKiB = 0;
-  long sleeps = 0;     // voluntary context switches: waits for the peer or the disk
-  long preempted = 0;  // involuntary ones: the CPU was taken by other load
-};
 
 // Per benchmark: the fastest run's wall time (the least disturbed by other
 // load on the machine) and the mean CPU seconds of the process doing the
@@ -88,9 +76,9 @@ struct Tally {
   double sleeps = 0, preempted = 0;
   int runs = 0;
 
-  void AddSwitches(const ChildEnd& end) {
-    sleeps += static_cast<double>(end.sleeps);
-    preempted += static_cast<double>(end.preempted);
+  void AddSwitches(const ProcessUsage& usage) {
+    sleeps += static_cast<double>(usage.voluntarySwitches);
+    preempted += static_cast<double>(usage.involuntarySwitches);
   }
 
   void Add(double wall, double cpu, double peerCpu = 0) {
@@ -192,98 +180,38 @@ const BenchTree& Tree() {
 }
 
 // ---------------------------------------------------------------------------
-// Child processes, waited for with wait4 so that each one's own CPU time and
-// peak memory are known.
-
-// Starts program with its arguments in dir; standard output and error go to
-// outputFd. The argument vector is built before the fork, so the child only
-// changes directory, redirects and execs.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments,
-            const std::string& dir, int outputFd) {
-  std::vector<std::string> all = {program};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (!dir.empty() && ::chdir(dir.c_str()) != 0) ::_exit(126);
-    ::dup2(outputFd, 1);
-    ::dup2(outputFd, 2);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-ChildEnd WaitChild(pid_t pid) {
-  ChildEnd end;
-  int status = 0;
-  rusage usage{};
-  if (pid <= 0 || ::wait4(pid, &status, 0, &usage) != pid) return end;
-  end.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  end.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-  end.maxRssKiB = usage.ru_maxrss;
-  end.sleeps = usage.ru_nvcsw;
-  end.preempted = usage.ru_nivcsw;
-  return end;
-}
-
-int NullOutput() {
-  static const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-  return fd;
-}
-
-// The simulator for one connection; it ends by itself after its client.
-struct Simulator {
-  pid_t pid = -1;
-  int readyPipe = -1;
-};
-
-// Starts the simulator and returns once its ready line has come; pid -1
-// and failure set when it ended without one (the address could not be used).
-Simulator StartSimulator(const std::string& address, std::string& failure) {
-  Simulator simulator;
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return simulator;
-  simulator.pid = Spawn(DS_TERMINAL_PROGRAM,
-                        {"--listen", address, "--port", std::to_string(kTerminalPort), "--dir",
-                         Tree().terminalDir, "--log", Tree().root + "/terminal.log"},
-                        "", pipeFds[1]);
-  ::close(pipeFds[1]);
-  simulator.readyPipe = pipeFds[0];
-  std::string line;
-  char c;
-  while (::read(simulator.readyPipe, &c, 1) == 1 && c != '\n') line += c;
-  if (line.rfind("ready: listening on ", 0) != 0) {
-    const ChildEnd end = WaitChild(simulator.pid);
-    failure =
-        "the simulator on " + address + " ended with " + std::to_string(end.exitCode) + ": " + line;
-    ::close(simulator.readyPipe);
-    simulator.pid = -1;
-  }
-  return simulator;
-}
-
-ChildEnd WaitSimulator(Simulator& simulator) {
-  const ChildEnd end = WaitChild(simulator.pid);
-  ::close(simulator.readyPipe);
-  return end;
-}
+// Child processes, started with the test support, which reports each one's
+// own CPU time and peak memory.
 
 // One run of the tool from the working directory; wall time in seconds.
 struct ClientRun {
-  ChildEnd end;
+  ProcessResult end;
   double wallSeconds = 0;
 };
 
 ClientRun RunClient(const std::vector<std::string>& arguments) {
   ClientRun run;
+  ProcessOptions options;
+  options.workingDirectory = Tree().workDir;
   const auto start = Clock::now();
-  const pid_t pid = Spawn(DS_PROGRAM, arguments, Tree().workDir, NullOutput());
-  run.end = WaitChild(pid);
+  run.end = RunProcess(DS_PROGRAM, arguments, options);
   run.wallSeconds = SecondsSince(start);
   return run;
+}
+
+// The simulator for one connection, on address; it ends by itself after its
+// client. False (with failure set) when it did not get ready.
+bool StartOneShotSimulator(const std::string& address, BackgroundProcess& simulator,
+                           std::string& failure) {
+  if (StartSimulator(
+          address, Tree().terminalDir, Tree().root + "/terminal.out",
+          {"--port", std::to_string(kTerminalPort), "--log", Tree().root + "/terminal.log"},
+          simulator)) {
+    return true;
+  }
+  StopProcess(simulator);
+  failure = "the simulator on " + address + " did not get ready";
+  return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -410,10 +338,10 @@ void BM_md5sum(benchmark::State& state) {
   Tally tally;
   for (auto _ : state) {
     const auto start = Clock::now();
-    const ChildEnd end = WaitChild(Spawn("md5sum", {Tree().downloadFile}, "", NullOutput()));
+    const ProcessResult end = RunProcess("/usr/bin/md5sum", {Tree().downloadFile});
     const double wall = SecondsSince(start);
     state.SetIterationTime(wall);
-    tally.Add(wall, end.cpuSeconds);
+    tally.Add(wall, end.usage.cpuSeconds);
     if (end.exitCode != 0) state.SkipWithError("md5sum failed");
   }
   tally.Report(state, false);
@@ -528,16 +456,18 @@ const std::vector<std::string>& DownloadArguments(const char* address) {
 std::string RunAgainstSimulator(const char* address, const std::vector<std::string>& arguments,
                                 Tally& tally, long& maxRssKiB) {
   std::string failure;
-  Simulator simulator = StartSimulator(address, failure);
-  if (simulator.pid < 0) return failure;
+  BackgroundProcess simulator;
+  if (!StartOneShotSimulator(address, simulator, failure)) return failure;
   const ClientRun run = RunClient(arguments);
   // A client that failed before it connected leaves the simulator waiting.
-  if (run.end.exitCode != 0) ::kill(simulator.pid, SIGTERM);
-  const ChildEnd simulatorEnd = WaitSimulator(simulator);
-  tally.Add(run.wallSeconds, run.end.cpuSeconds, simulatorEnd.cpuSeconds);
-  tally.AddSwitches(run.end);
-  maxRssKiB = std::max(maxRssKiB, run.end.maxRssKiB);
-  if (run.end.exitCode != 0) return "the client ended with " + std::to_string(run.end.exitCode);
+  if (run.end.exitCode != 0) StopProcess(simulator);
+  WaitProcess(simulator, 60000);
+  tally.Add(run.wallSeconds, run.end.usage.cpuSeconds, simulator.usage.cpuSeconds);
+  tally.AddSwitches(run.end.usage);
+  maxRssKiB = std::max(maxRssKiB, run.end.usage.maxRssKiB);
+  if (run.end.exitCode != 0) {
+    return "the client ended with " + std::to_string(run.end.exitCode) + ": " + run.end.output;
+  }
   return std::string();
 }
 
@@ -585,8 +515,8 @@ void BM_DnlDiscardingPeer(benchmark::State& state) {
     const ClientRun run = RunClient(DownloadArguments(kDiscardAddress));
     peer.join();
     state.SetIterationTime(run.wallSeconds);
-    tally.Add(run.wallSeconds, run.end.cpuSeconds, peerCpu);
-    tally.AddSwitches(run.end);
+    tally.Add(run.wallSeconds, run.end.usage.cpuSeconds, peerCpu);
+    tally.AddSwitches(run.end.usage);
     if (run.end.exitCode != 0 || !served) {
       state.SkipWithError("the download failed");
       break;

@@ -7,6 +7,7 @@
 #include "db/sql_dialects.h"
 #include "db/sql_runtime.h"
 #include "db/sql_status.h"
+#include "platform/cp1252.h"
 #include "platform/odbc.h"
 
 namespace {
@@ -15,8 +16,10 @@ bool Succeeded(SQLRETURN code) {
   return SQL_SUCCEEDED(code) || code == SQL_NO_DATA;
 }
 
-// The status for the first diagnostic record of a handle.
-int DiagnosticStatus(SQLSMALLINT handleType, SQLHANDLE handle, bool oracleDatabase) {
+// The status for the first diagnostic record of a handle; a refused connect
+// reads some records its own way.
+int DiagnosticStatus(SQLSMALLINT handleType, SQLHANDLE handle, bool oracleDatabase,
+                     bool connecting = false) {
   SQLCHAR state[6] = {};
   SQLINTEGER nativeError = 0;
   SQLCHAR message[1024] = {};
@@ -24,8 +27,10 @@ int DiagnosticStatus(SQLSMALLINT handleType, SQLHANDLE handle, bool oracleDataba
   const SQLRETURN code = SQLGetDiagRec(handleType, handle, 1, state, &nativeError, message,
                                        static_cast<SQLSMALLINT>(sizeof message), &length);
   if (!SQL_SUCCEEDED(code)) return kStatusUnmapped;
-  return StatusFromOdbcDiagnostic(reinterpret_cast<const char*>(state), nativeError,
-                                  reinterpret_cast<const char*>(message), oracleDatabase);
+  const std::string_view stateText = reinterpret_cast<const char*>(state);
+  const std::string_view messageText = reinterpret_cast<const char*>(message);
+  if (connecting) return StatusFromOdbcConnectDiagnostic(stateText, nativeError, messageText);
+  return StatusFromOdbcDiagnostic(stateText, nativeError, messageText, oracleDatabase);
 }
 
 SQLCHAR* Text(std::string& text) {
@@ -75,7 +80,7 @@ class OdbcBackend final : public SqlBackend {
         SQLConnect(dbc_, Text(dataSource), static_cast<SQLSMALLINT>(dataSource.size()),
                    Text(userName), static_cast<SQLSMALLINT>(userName.size()), Text(password),
                    static_cast<SQLSMALLINT>(password.size()));
-    if (!SQL_SUCCEEDED(code)) return DiagnosticStatus(SQL_HANDLE_DBC, dbc_, false);
+    if (!SQL_SUCCEEDED(code)) return DiagnosticStatus(SQL_HANDLE_DBC, dbc_, false, true);
     connected_ = true;
 
     SQLCHAR dbmsName[128] = {};
@@ -107,7 +112,14 @@ class OdbcBackend final : public SqlBackend {
     std::string text = WithQuestionMarks(TranslateStatement(*dialect_, statement).front(), order);
     std::vector<std::string> bound;
     std::vector<SQLLEN> lengths;
-    for (std::size_t index : order) bound.emplace_back(values[index]);
+    for (std::size_t index : order) {
+      bound.emplace_back();
+      if (dialect_->utf8Texts) {
+        Cp1252ToUtf8(values[index], bound.back());
+      } else {
+        bound.back().assign(values[index]);
+      }
+    }
     for (const std::string& value : bound) lengths.push_back(static_cast<SQLLEN>(value.size()));
 
     SQLHSTMT statementHandle = SQL_NULL_HSTMT;

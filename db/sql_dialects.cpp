@@ -8,15 +8,22 @@ namespace {
 // way (Oracle to upper case, PostgreSQL to lower case) and finds the schema
 // and the table that were created unquoted.
 constexpr SqlDialect kDialects[] = {
-    {"Oracle", nullptr, nullptr, "ALTER SESSION SET CURRENT_SCHEMA={schema}", "SYSDATE", true},
+    // Oracle keeps the client's Windows-1252 character set (its own setting).
+    {"Oracle", nullptr, nullptr, "ALTER SESSION SET CURRENT_SCHEMA={schema}", "SYSDATE", true,
+     false},
     // SET search_path accepts a schema that does not exist; the cast makes a
-    // missing one fail as Oracle's schema switch does. The texts are
-    // Windows-1252, which the server is told, so umlauts arrive intact.
-    {"PostgreSQL", "SET client_encoding TO 'WIN1252'", "SELECT CAST('{schema}' AS regnamespace)",
-     "SET search_path TO {schema}", "LOCALTIMESTAMP(0)", false},
-    // One schema per file: the switch has no effect.
-    {"SQLite", nullptr, nullptr, nullptr, "datetime('now','localtime')", false},
-    {"", nullptr, nullptr, "ALTER SESSION SET CURRENT_SCHEMA={schema}", "SYSDATE", false},
+    // missing one fail as Oracle's schema switch does. The texts go as UTF-8:
+    // PostgreSQL's WIN1252 knows no character for the five bytes Windows-1252
+    // leaves undefined and would refuse the whole row. SYSDATE is the time of
+    // the insert itself, cut to the second (LOCALTIMESTAMP would be the
+    // transaction's start, and rounded).
+    {"PostgreSQL", "SET client_encoding TO 'UTF8'", "SELECT CAST('{schema}' AS regnamespace)",
+     "SET search_path TO {schema}",
+     "CAST(date_trunc('second', clock_timestamp()) AS timestamp without time zone)", false, true},
+    // One schema per file: the switch has no effect. 'now' is the time of the
+    // statement; datetime() cuts it to the second.
+    {"SQLite", nullptr, nullptr, nullptr, "datetime('now','localtime')", false, true},
+    {"", nullptr, nullptr, "ALTER SESSION SET CURRENT_SCHEMA={schema}", "SYSDATE", false, false},
 };
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {

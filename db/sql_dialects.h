@@ -27,6 +27,10 @@ struct SqlDialect {
   const char* currentDateTime;
   // The database reports Oracle error numbers as native errors.
   bool oracleStatus;
+  // The session speaks UTF-8: texts are converted from Windows-1252 before
+  // they are sent. Otherwise they go as they are, in the client's character
+  // set.
+  bool utf8Texts;
 };
 
 // The entry for a DBMS name; the last entry (statements as they stand) when no

@@ -28,6 +28,8 @@ constexpr SqlStateStatus kSqlStateTable[] = {
     {"23505", kOraUniqueViolated},            // unique violation
     {"23502", kOraCannotInsertNull},          // not null violation
     {"23514", kOraCheckViolated},             // check violation
+    {"23503", kOraParentKeyMissing},          // foreign key violation
+    {"42703", kOraInvalidIdentifier},         // undefined column
     {"55P03", kOraResourceBusy},              // lock not available
     {"25006", kOraReadOnlyDatabase},          // read-only transaction
 };
@@ -80,6 +82,12 @@ int StatusFromOdbcDiagnostic(std::string_view sqlState, long nativeError, std::s
   return kStatusUnmapped;
 }
 
+int StatusFromOdbcConnectDiagnostic(std::string_view sqlState, long nativeError,
+                                    std::string_view message) {
+  if (sqlState == "HY090" && OracleNumberIn(message) == 0) return kOraUnknownConnectIdentifier;
+  return StatusFromOdbcDiagnostic(sqlState, nativeError, message, false);
+}
+
 int StatusFromSqliteCode(int code, std::string_view message) {
   switch (code & 0xFF) {
     case SQLITE_OK:
@@ -111,4 +119,9 @@ int StatusFromSqliteCode(int code, std::string_view message) {
     return kOraUniqueViolated;
   }
   return kStatusUnmapped;
+}
+
+int StatusFromSqliteStatementCode(int code, std::string_view message) {
+  if ((code & 0xFF) == SQLITE_CANTOPEN) return kOraReadOnlyDatabase;
+  return StatusFromSqliteCode(code, message);
 }

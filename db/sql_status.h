@@ -17,6 +17,7 @@ inline constexpr int kOraLogonDenied = -1017;                // ORA-01017
 inline constexpr int kOraInsufficientPrivileges = -1031;     // ORA-01031
 inline constexpr int kOraCannotInsertNull = -1400;           // ORA-01400
 inline constexpr int kOraCheckViolated = -2290;              // ORA-02290
+inline constexpr int kOraParentKeyMissing = -2291;           // ORA-02291
 inline constexpr int kOraUserMissing = -1435;                // ORA-01435 (unknown schema)
 inline constexpr int kOraEndOfFileOnChannel = -3113;         // ORA-03113
 inline constexpr int kOraUnknownConnectIdentifier = -12154;  // ORA-12154
@@ -34,8 +35,20 @@ inline constexpr int kStatusUnmapped = -20000;  // ORA-20000
 int StatusFromOdbcDiagnostic(std::string_view sqlState, long nativeError, std::string_view message,
                              bool oracleDatabase);
 
+// The same for the diagnostic of a refused connect, before the database
+// system is known. There the driver manager's "invalid string or buffer
+// length" (HY090), unixODBC's answer to a data source name of more than 32
+// characters, is a name that cannot be resolved, like an unknown one.
+int StatusFromOdbcConnectDiagnostic(std::string_view sqlState, long nativeError,
+                                    std::string_view message);
+
 // The status for an SQLite result code (extended codes included) and the
 // connection's error message.
 int StatusFromSqliteCode(int code, std::string_view message);
+
+// The same for a statement on an open file. A file SQLite cannot open then is
+// the journal it creates beside the database: the folder cannot be written,
+// so the log can only be read.
+int StatusFromSqliteStatementCode(int code, std::string_view message);
 
 #endif  // DATENSCHLEUSE_DB_SQL_STATUS_H

@@ -77,7 +77,7 @@ class SqliteBackend final : public SqlBackend {
   int Status(int code) const {
     return code == SQLITE_OK
                ? 0
-               : StatusFromSqliteCode(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+               : StatusFromSqliteStatementCode(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
   }
 
   int Run(const std::string& text) {

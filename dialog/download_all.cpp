@@ -25,12 +25,13 @@ namespace {
 bool AppendFileEntries(DownloadAllExpansion& expansion, std::unique_ptr<CommandScript>& script,
                        const std::string& path, std::string_view terminalName) {
   expansion.fileInHand = path;
-  const std::string digest = MD5FileDigest(path);
+  // Sized first, so that only a regular file is read for its digest.
   const std::int32_t size = GetFileSize(path);
   if (size == -1) {
     expansion.result = kExitCannotSize;
     return false;
   }
+  const std::string digest = MD5FileDigest(path);
   if (AddScriptEntry(script, DownloadBeginEntry(terminalName, size, digest)) == 0 ||
       AddScriptEntry(script, kDownloadEndEntry) == 0) {
     expansion.outOfMemory = true;

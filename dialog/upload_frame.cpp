@@ -50,11 +50,8 @@ bool FindDeclaredLength(std::string_view text, std::size_t lineEnd, int& declare
 // honest frame is never copied while it grows. Only a hint: a length beyond
 // kFrameReserveHintLimit, or room that cannot be had, leaves the frame to
 // grow step by step and meet the limits there.
-void ReserveForDeclaredLength(UploadFrame& frame) {
-  int declared = 0;
-  if (!FindDeclaredLength(UploadFrameText(frame), frame.lineEnd, declared) || declared <= 0) {
-    return;
-  }
+void ReserveForDeclaredLength(UploadFrame& frame, int declared) {
+  if (declared <= 0) return;
   const std::size_t whole =
       frame.lineEnd + 2 + static_cast<std::size_t>(declared) + kFrameTrailerLength + kReplyLimit;
   if (whole > frame.text.capacity() && whole <= frame.capacityLimit &&
@@ -64,7 +61,8 @@ void ReserveForDeclaredLength(UploadFrame& frame) {
 }
 
 // Looks for the first line end in the text added since the last call; once
-// it is found, takes room for the declared length.
+// it is found, takes the most the frame can hold from the declared length
+// and room for it.
 void ScanForLineEnd(UploadFrame& frame) {
   const std::string_view text = UploadFrameText(frame);
   frame.lineEnd = text.find("\r\n", frame.lineEndScan);
@@ -73,7 +71,14 @@ void ScanForLineEnd(UploadFrame& frame) {
     return;
   }
   frame.trailerScan = frame.lineEnd + 2;
-  ReserveForDeclaredLength(frame);
+  int declared = 0;
+  if (!FindDeclaredLength(text, frame.lineEnd, declared)) {
+    frame.sizeBound = 0;  // no "BEGIN ": no frame at all
+    return;
+  }
+  frame.sizeBound =
+      frame.lineEnd + 2 + static_cast<std::size_t>(std::max(declared, 0)) + kFrameTrailerLength;
+  ReserveForDeclaredLength(frame, declared);
 }
 
 // Looks for the first trailer mark after the line end in the text added
@@ -109,6 +114,11 @@ bool UploadFrameFeed(UploadFrame& frame, std::string_view piece) {
 bool UploadFrameComplete(const UploadFrame& frame) {
   return frame.trailer != std::string::npos &&
          frame.text.size() >= frame.trailer + kFrameTrailerLength;
+}
+
+bool UploadFrameRefused(const UploadFrame& frame) {
+  return frame.lineEnd != std::string::npos && !UploadFrameComplete(frame) &&
+         frame.text.size() >= frame.sizeBound;
 }
 
 UploadFrameCheck UploadFrameParse(const UploadFrame& frame) {

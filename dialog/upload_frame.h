@@ -32,6 +32,10 @@ struct UploadFrame {
   // byte is searched a bounded number of times.
   std::size_t lineEndScan = 0;
   std::size_t trailerScan = 0;
+  // Once the first line is in: the most bytes a frame that agrees with its
+  // declared length can have before its trailer is complete (first line,
+  // declared length, trailer); 0 when the first line holds no "BEGIN ".
+  std::size_t sizeBound = std::numeric_limits<std::size_t>::max();
   // The gathered text never grows beyond this many bytes; more counts as
   // memory running out.
   std::size_t capacityLimit = std::numeric_limits<std::size_t>::max();
@@ -62,6 +66,13 @@ bool UploadFrameFeed(UploadFrame& frame, std::string_view piece);
 // True once the gathered text holds, after its first CR LF, a "250 END"
 // followed by a separator byte and four characters.
 bool UploadFrameComplete(const UploadFrame& frame);
+
+// True once the frame can no longer agree with its declared length, so that
+// gathering more would only take memory: the first line is in and holds no
+// "BEGIN ", or the gathered text has reached the first line, the declared
+// length and the trailer without a complete trailer. UploadFrameParse then
+// judges it malformed.
+bool UploadFrameRefused(const UploadFrame& frame);
 
 // The text gathered so far.
 inline std::string_view UploadFrameText(const UploadFrame& frame) {

@@ -11,19 +11,19 @@
 #include "dialog/upload_frame.h"
 #include "platform/platform.h"
 
+// A stored upload is written beside its target and committed; leftovers of
+// runs killed between the two are removed first (see kStaleUploadAge).
 bool StoreUploadedData(std::string_view targetFile, std::string_view data) {
-  std::string tempPath;
+  FileBeside beside;
   try {
-    std::FILE* file = CreateFileBeside(targetFile, tempPath);
-    if (file == nullptr) return false;
-    const bool written = WriteTextData(file, data.data(), data.size());
-    // Closed in every case; a write error may also only show at the flush.
-    const bool onDisk = FlushAndCloseFile(file);
-    if (written && onDisk && ReplaceFileWith(tempPath, targetFile)) return true;
+    RemoveStaleFilesBeside(targetFile, kStaleUploadAge);
+    if (!CreateFileBeside(targetFile, beside)) return false;
+    // A write error may also only show at the commit's flush.
+    if (WriteTextData(beside.file, data.data(), data.size())) return CommitFileBeside(beside);
   } catch (const std::bad_alloc&) {
     // fall through: nothing has replaced the target
   }
-  if (!tempPath.empty()) RemoveNativeFile(tempPath);
+  DiscardFileBeside(beside);
   return false;
 }
 
@@ -36,13 +36,15 @@ UploadReceived Ending(int result, std::string resultText = {}) {
   return received;
 }
 
-// Reads pieces until the frame is complete. Returns 0, or the result of the
-// phase when reading or gathering failed (with the result line it leaves in
-// resultText). lastPiece is left on the text of the last piece read.
+// Reads pieces until the frame is complete or refused (it can no longer
+// agree with its declared length: judged at once, however much the terminal
+// still sends). Returns 0, or the result of the phase when reading or
+// gathering failed (with the result line it leaves in resultText). lastPiece
+// is left on the text of the last piece read.
 int GatherFrame(KVSocket* channel, const VerboseSink& verbose, UploadFrame& frame,
                 std::array<char, kReplyLimit + 1>& buffer, std::string_view& lastPiece,
                 std::string& resultText) {
-  while (!UploadFrameComplete(frame)) {
+  while (!UploadFrameComplete(frame) && !UploadFrameRefused(frame)) {
     buffer.fill('\0');
     const int n = KVSocketReceive(channel, buffer.data(), kReplyLimit, 1);
     if (n < 1) {

@@ -4,6 +4,7 @@
 
 #include "channel/kv_socket.h"
 #include "db/sql_hlp.h"
+#include "db/sql_runtime.h"
 #include "db/transfer_record.h"
 #include "dialog/dialog_engine.h"
 #include "driver/command_line.h"
@@ -42,14 +43,19 @@ DialogOutcome RunDialogStep(TransferRun& run, const VerboseSink& verbose) {
 }
 
 // Logs the run in the database; a failure there changes neither the result
-// line nor the exit code.
+// line nor the exit code, but a row that was not written says so.
 void RecordTransfer(const TransferRun& run, int dialogResult) {
   if (OpenDatabase() != 0) return;
   const std::string userName = RecordUserFolderName(run);
   const std::string fileText = RecordFileText(run, dialogResult);
-  InsertTransferRecord(userName.c_str(), run.transferType.c_str(), fileText.c_str(),
-                       run.terminalName.c_str(), run.resultText.c_str());
-  DbCommit();
+  const int inserted =
+      InsertTransferRecord(userName.c_str(), run.transferType.c_str(), fileText.c_str(),
+                           run.terminalName.c_str(), run.resultText.c_str());
+  // The commit follows a failed insert all the same; the first failing step
+  // names the status.
+  const bool committed = DbCommit() == 1;
+  const int status = inserted != 0 ? inserted : committed ? 0 : sqlStatus;
+  if (status != 0) ConsolePrintf(kRecordNotWrittenLine, status);
 }
 
 }  // namespace

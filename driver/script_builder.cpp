@@ -10,10 +10,12 @@
 namespace {
 
 int AddSingleDownload(TransferRun& run) {
-  char digest[33] = {};
-  std::strncpy(digest, MD5FileDigest(run.sourceFile), sizeof digest - 1);
+  // Sized first: only a regular file is sized, and only then is it read for
+  // its digest (a FIFO or a device would never end).
   const std::int32_t size = GetFileSize(run.sourceFile);
   if (size == -1 || size == 0) return kExitCannotSize;
+  char digest[33] = {};
+  std::strncpy(digest, MD5FileDigest(run.sourceFile), sizeof digest - 1);
   AddScriptEntry(run.script, DownloadBeginEntry(run.targetFile, size, digest));
   AddScriptEntry(run.script, kDownloadEndEntry);
   return 0;

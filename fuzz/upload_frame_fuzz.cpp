@@ -67,14 +67,35 @@ bool ReferenceComplete(const std::string& text) {
   return trailer != std::string::npos && text.size() >= trailer + kFrameTrailerLength;
 }
 
+// The declared length as the frame's first line gives it, held at the int
+// range; false when the first line holds no "BEGIN ".
+bool ReferenceDeclared(const std::string& text, std::size_t lineEnd, long& declared) {
+  const std::size_t begin = text.find("BEGIN ");
+  if (begin == std::string::npos || begin + 6 > lineEnd) return false;
+  const std::string lengthText =
+      text.substr(begin + 6, std::min<std::size_t>(99, lineEnd - begin - 6));
+  declared = std::max<long>(INT_MIN,
+                            std::min<long>(INT_MAX, std::strtol(lengthText.c_str(), nullptr, 10)));
+  return true;
+}
+
+// Gathering stops early once the frame cannot agree with its declared
+// length: no "BEGIN " on the first line, or first line, declared length and
+// trailer reached without a complete trailer.
+bool ReferenceRefused(const std::string& text) {
+  const std::size_t lineEnd = text.find("\r\n");
+  if (lineEnd == std::string::npos || ReferenceComplete(text)) return false;
+  long declared = 0;
+  if (!ReferenceDeclared(text, lineEnd, declared)) return true;
+  return text.size() >=
+         lineEnd + 2 + static_cast<std::size_t>(std::max(declared, 0L)) + kFrameTrailerLength;
+}
+
 UploadFrameVerdict ReferenceVerdict(const std::string& text) {
   if (!ReferenceComplete(text)) return UploadFrameVerdict::kMalformed;
   const std::size_t lineEnd = text.find("\r\n");
-  const std::size_t begin = text.find("BEGIN ");
-  if (begin == std::string::npos || begin + 6 > lineEnd) return UploadFrameVerdict::kMalformed;
-  const std::string lengthText =
-      text.substr(begin + 6, std::min<std::size_t>(99, lineEnd - begin - 6));
-  const long declared = std::strtol(lengthText.c_str(), nullptr, 10);
+  long declared = 0;
+  if (!ReferenceDeclared(text, lineEnd, declared)) return UploadFrameVerdict::kMalformed;
   const std::size_t trailer = text.find("250 END", lineEnd + 2);
   const std::string data = text.substr(lineEnd + 2, trailer - lineEnd - 2);
   char crc[16];
@@ -96,7 +117,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   std::string reference;
   bool outOfMemory = false;
   std::size_t used = 0;
-  while (used < input.pieces.size() && !UploadFrameComplete(frame)) {
+  while (used < input.pieces.size() && !UploadFrameComplete(frame) && !UploadFrameRefused(frame)) {
     const std::string_view piece = ReplyTextOf(input.pieces[used++]);
     const std::string before(UploadFrameText(frame));
     if (!UploadFrameFeed(frame, piece)) {
@@ -107,6 +128,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     reference += piece;
     FUZZ_CHECK(UploadFrameText(frame) == reference);
     FUZZ_CHECK(UploadFrameComplete(frame) == ReferenceComplete(reference));
+    FUZZ_CHECK(UploadFrameRefused(frame) == ReferenceRefused(reference));
   }
   if (outOfMemory) {
     FUZZ_CHECK(input.limit != kNoLimit);

@@ -15,8 +15,9 @@ const char* GetTimestampText();
 // The same text for a given moment (the timestamp's pure part, for tests).
 std::string TimestampTextOf(std::time_t moment);
 
-// Size of a regular file in bytes; -1 when it cannot be opened (a directory,
-// the empty path), cannot be positioned at its end, or is 2 GiB or larger.
+// Size of a regular file in bytes; -1 when it is none (a directory, a FIFO,
+// a device, the empty path: refused without waiting on it), cannot be
+// positioned at its end, or is 2 GiB or larger.
 std::int32_t GetFileSize(std::string_view path);
 
 #endif  // DATENSCHLEUSE_PLATFORM_FILE_FACTS_H

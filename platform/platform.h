@@ -47,9 +47,12 @@ bool IsDirectorySeparator(char c);
 // becomes a slash and the text is converted to UTF-8.
 std::string NativePath(std::string_view path);
 
-// Opens a regular file (never a directory) with an fopen mode. Files are
-// always opened untranslated; text-mode reading and writing go through
-// ReadTextLine and WriteTextData so that every platform behaves alike.
+// Opens a file with an fopen mode. Opened for reading ("r" modes) it must be
+// a regular file: a directory, a FIFO or a device gives null (errno EISDIR or
+// EINVAL) without waiting on it, so that whatever is read ends. Opened for
+// writing it must not be a directory. Files are always opened untranslated;
+// text-mode reading and writing go through ReadTextLine and WriteTextData so
+// that every platform behaves alike.
 std::FILE* OpenFile(std::string_view path, const char* mode);
 
 // Reads one line like fgets (at most size - 1 bytes, stopping after a line
@@ -61,21 +64,44 @@ bool ReadTextLine(std::FILE* file, char* buffer, int size);
 // write failed.
 bool WriteTextData(std::FILE* file, const char* data, std::size_t length);
 
-// Creates a new, empty file beside targetPath (same directory) for writing
-// untranslated bytes and stores its path in tempPath. Returns null when it
-// cannot be created.
-std::FILE* CreateFileBeside(std::string_view targetPath, std::string& tempPath);
+// A new file being written beside the file it is to replace. The one way
+// this system replaces a file: CreateFileBeside, writes to file, then
+// CommitFileBeside (or DiscardFileBeside).
+struct FileBeside {
+  std::FILE* file = nullptr;
+  std::string tempPath;    // native path of the new file
+  std::string targetPath;  // native path of the file it replaces, links followed
+};
 
-// Flushes a file's buffers and asks the system to put its data on disk, then
-// closes it. Returns false when any of these steps failed (the file is closed
-// in every case).
-bool FlushAndCloseFile(std::FILE* file);
+// Creates a new, empty file for writing untranslated bytes, named
+// ".<name>.part-<random>" in the directory of the target. A target that is a
+// symbolic link is followed to its final target, as a plain write would be:
+// that file is replaced and the link stays. When the target exists, the new
+// file gets its permission bits and, where the process may set them, its
+// owner and group; otherwise the rights a plainly created file gets. Returns
+// false (beside empty) when the new file cannot be created.
+bool CreateFileBeside(std::string_view targetPath, FileBeside& beside);
 
-// Replaces targetPath by tempPath in one step. Returns false on failure, when
-// the target is left as it was.
-bool ReplaceFileWith(std::string_view tempPath, std::string_view targetPath);
+// Puts the new file in the target's place so that it survives a power cut:
+// flushes it, has the system write it to disk and closes it, renames it over
+// the target and syncs the directory that holds the new name (Windows: a
+// replacement written through, the replaced file's attributes and security
+// kept). True only when every step succeeded. A failure up to the rename
+// removes the new file and leaves the target as it was; the directory is
+// opened before the rename, so only an I/O error of the sync itself comes
+// after it. Either way a caller must treat false as "not stored".
+bool CommitFileBeside(FileBeside& beside);
 
-// Removes a file named by a native path, such as CreateFileBeside gives;
+// Closes and removes the new file; the target stays as it was.
+void DiscardFileBeside(FileBeside& beside);
+
+// Removes the ".<name>.part-*" files beside targetPath (links followed as by
+// CreateFileBeside) that were last written more than maxAgeSeconds ago: what
+// runs ended before their commit left behind. Younger ones may belong to a
+// run still writing and are kept. Failures are ignored.
+void RemoveStaleFilesBeside(std::string_view targetPath, long maxAgeSeconds);
+
+// Removes a file named by a native path, such as NativePath gives;
 // returns false when it could not be removed.
 bool RemoveNativeFile(std::string_view nativePath);
 

@@ -12,23 +12,30 @@
 # that zone (the tests use a zone far from the client's).
 #
 # The role "dsuser" with password "dsgeheim" owns database "dslog" and in it
-# the schema KVSYSTEM with the table. Data sources in DIR/odbc.ini:
+# the schema KVSYSTEM with the table; the role "dsleser" (same password) may
+# only read that table. Data sources in DIR/odbc.ini:
 #   dslog            that database
 #   dslog_noschema   a database of the same role without the schema
 #   dslog_noserver   a server that is not running
+#   dslog_shape      a database whose table lacks the column TrsSta
+#   dslog_deferred   a database whose table refuses every row at the commit
+#                    (a deferred foreign key into an empty table)
+#   dslog_with_a_name_over_32_characters   the same as dslog (36 characters)
 # DIR receives what a client needs:
 #   DIR/odbcinst.ini, DIR/odbc.ini   for ODBCSYSINI=DIR and ODBCINI=DIR/odbc.ini
 #   DIR/client.env                   KEY='value' lines: those two variables,
 #                                    PGHOST, PGPORT, PGDATABASE, PGUSER and
 #                                    PGPASSWORD of the administrator (for psql),
-#                                    DS_PG_DSN, DS_PG_USER, DS_PG_PASSWORD;
+#                                    DS_PG_DSN, DS_PG_USER, DS_PG_PASSWORD,
+#                                    DS_PG_READER, DS_PG_LONG_DSN;
 #                                    for a shell: set -a; . DIR/client.env; set +a
 #   DIR/server                       the server's private directory (for stop)
 # The server runs as the calling user, or as "postgres" when called by root
 # (PostgreSQL refuses to run as root).
 set -euo pipefail
 
-readonly ROLE=dsuser ROLE_PASSWORD=dsgeheim DATABASE=dslog DSN=dslog
+readonly ROLE=dsuser ROLE_PASSWORD=dsgeheim DATABASE=dslog DSN=dslog READER=dsleser
+readonly LONG_DSN=dslog_with_a_name_over_32_characters
 readonly ADMIN=dsadmin ADMIN_PASSWORD=dsadmin-geheim PORT=5432
 
 die() { echo "postgres-test-server: $*" >&2; exit 1; }
@@ -95,8 +102,11 @@ start_server() {
   export PGHOST=$server PGPORT=$PORT PGUSER=$ADMIN PGPASSWORD=$ADMIN_PASSWORD
   "$bin/psql" -q -v ON_ERROR_STOP=1 -d postgres <<SQL >/dev/null
 CREATE ROLE $ROLE LOGIN PASSWORD '$ROLE_PASSWORD';
+CREATE ROLE $READER LOGIN PASSWORD '$ROLE_PASSWORD';
 CREATE DATABASE $DATABASE OWNER $ROLE;
 CREATE DATABASE ${DATABASE}_noschema OWNER $ROLE;
+CREATE DATABASE ${DATABASE}_shape OWNER $ROLE;
+CREATE DATABASE ${DATABASE}_deferred OWNER $ROLE;
 SQL
   # Unquoted names, as the program's own statements write them: PostgreSQL
   # folds them to lower case (kvsystem.o2008transprot).
@@ -109,6 +119,20 @@ CREATE TABLE KVSYSTEM.O2008TRANSPROT (
   TrsFile varchar(255),
   TrsTrm  varchar(255),
   TrsSta  varchar(2000));
+GRANT USAGE ON SCHEMA KVSYSTEM TO $READER;
+GRANT SELECT ON KVSYSTEM.O2008TRANSPROT TO $READER;
+SQL
+  PGUSER=$ROLE PGPASSWORD=$ROLE_PASSWORD "$bin/psql" -q -v ON_ERROR_STOP=1 -d ${DATABASE}_shape <<SQL >/dev/null
+CREATE SCHEMA KVSYSTEM;
+CREATE TABLE KVSYSTEM.O2008TRANSPROT (TrsDat timestamp(0) NOT NULL, TrsUsr varchar(50),
+  TrsTyp varchar(50), TrsFile varchar(255), TrsTrm varchar(255));
+SQL
+  PGUSER=$ROLE PGPASSWORD=$ROLE_PASSWORD "$bin/psql" -q -v ON_ERROR_STOP=1 -d ${DATABASE}_deferred <<SQL >/dev/null
+CREATE SCHEMA KVSYSTEM;
+CREATE TABLE KVSYSTEM.TRANSTYP (TrsTyp varchar(50) PRIMARY KEY);
+CREATE TABLE KVSYSTEM.O2008TRANSPROT (TrsDat timestamp(0) NOT NULL, TrsUsr varchar(50),
+  TrsTyp varchar(50) REFERENCES KVSYSTEM.TRANSTYP DEFERRABLE INITIALLY DEFERRED,
+  TrsFile varchar(255), TrsTrm varchar(255), TrsSta varchar(2000));
 SQL
 
   cat >"$dir/odbcinst.ini" <<INI
@@ -134,6 +158,24 @@ Driver = PostgreSQL ANSI
 Servername = $server/nothing-here
 Port = $PORT
 Database = $DATABASE
+
+[${DSN}_shape]
+Driver = PostgreSQL ANSI
+Servername = $server
+Port = $PORT
+Database = ${DATABASE}_shape
+
+[${DSN}_deferred]
+Driver = PostgreSQL ANSI
+Servername = $server
+Port = $PORT
+Database = ${DATABASE}_deferred
+
+[$LONG_DSN]
+Driver = PostgreSQL ANSI
+Servername = $server
+Port = $PORT
+Database = $DATABASE
 INI
   cat >"$dir/client.env" <<ENV
 ODBCSYSINI='$dir'
@@ -146,6 +188,8 @@ PGPASSWORD='$ADMIN_PASSWORD'
 DS_PG_DSN='$DSN'
 DS_PG_USER='$ROLE'
 DS_PG_PASSWORD='$ROLE_PASSWORD'
+DS_PG_READER='$READER'
+DS_PG_LONG_DSN='$LONG_DSN'
 ENV
 }
 

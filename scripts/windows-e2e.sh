@@ -210,6 +210,15 @@ cmp -s "$work/upl/expected.dta" "$work/upl/windows/Files/Terminal1/ORBELIKAdmin/
   fail "upl: the server file is not the terminal's with CR LF line ends"
 [ ! -e "$work/upl/windows/term/Bewegungsdaten.dta" ] || fail "upl: the terminal's file was kept"
 
+# An upload over an existing server file: replaced in one step (ReplaceFile
+# and its flush on Windows), nothing left beside it.
+run_case upl-replace 0 -- UPL @TERMINAL@ Bewegungsdaten.dta "$server\\Leser.dta" 1
+cmp -s "$work/upl/expected.dta" "$work/upl-replace/windows/Files/Terminal1/ORBELIKAdmin/Leser.dta" ||
+  fail "upl-replace: the old server file was not replaced by the terminal's"
+if ls -a "$work/upl-replace/windows/Files/Terminal1/ORBELIKAdmin" | grep -q '\.part-'; then
+  fail "upl-replace: a new file was left beside the target"
+fi
+
 # Replies that arrive in pieces, and a spoiled upload frame: the receive
 # loop over Windows Sockets must gather and judge them as the Linux one does.
 run_case split-greeting 0 --fault greeting=split:2 -- DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta

@@ -3,6 +3,8 @@
 // its console bytes, its exit code and the rows of an SQLite log.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <regex>
 #include <string>
 #include <vector>
@@ -46,6 +48,20 @@ class DbProcess : public ::testing::Test {
   RunTree tree;
 };
 
+// Seconds since the epoch of a local "YYYY-MM-DD HH:MM:SS"; -1 when it is
+// not one.
+std::time_t LocalSeconds(const std::string& stamp) {
+  std::tm tm{};
+  if (std::sscanf(stamp.c_str(), "%d-%d-%d %d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                  &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6) {
+    return -1;
+  }
+  tm.tm_year -= 1900;
+  tm.tm_mon -= 1;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -75,7 +91,9 @@ TEST_F(DbProcess, EveryKindOfRunLogsItsRow) {
   std::size_t logged = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments[0]);
+    const std::time_t before = std::time(nullptr);
     const ProcessResult run = Run(c.arguments);
+    const std::time_t after = std::time(nullptr);
     EXPECT_EQ(run.output.find(kFailureLine), std::string::npos) << run.output;
     const auto rows = Rows();
     ASSERT_EQ(rows.size(), ++logged);
@@ -86,6 +104,11 @@ TEST_F(DbProcess, EveryKindOfRunLogsItsRow) {
     // The status column holds the result line the run printed last.
     EXPECT_FALSE(rows.back().trsSta.empty());
     EXPECT_TRUE(EndsWith(run.output, rows.back().trsSta + "\n")) << run.output;
+    // The time of the insert, local, cut to the second: never ahead of the
+    // clock at the run's end.
+    const std::time_t stamp = LocalSeconds(rows.back().trsDat);
+    EXPECT_LE(before, stamp) << rows.back().trsDat;
+    EXPECT_LE(stamp, after) << rows.back().trsDat;
   }
 }
 
@@ -99,14 +122,21 @@ TEST_F(DbProcess, ASessionThatCannotOpenPrintsItsLineAndLogsNothing) {
 
   struct Case {
     const char* name;
-    const char* net8;  // null: no settings file
+    std::string net8;  // empty: no settings file
     const char* status;
   };
-  for (const Case& c : {Case{"no settings file", nullptr, "-12154"},
-                        Case{"a bad SQLite path", "sqlite:..\\nodir\\log.db", "-12154"},
-                        Case{"no such data source", "nosuchdsn", "-12154"}}) {
+  const Case cases[] = {
+      {"no settings file", "", "-12154"},
+      {"a bad SQLite path", "sqlite:..\\nodir\\log.db", "-12154"},
+      {"no such data source", "nosuchdsn", "-12154"},
+      // The driver manager refuses the name for its length alone.
+      {"a data source name over 32 characters", std::string(33, 'K'), "-12154"},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.net8 != nullptr) {
+    if (c.net8.size() > 32) {
+      tree.WriteSettings("kvuser", "geheim", c.net8);  // datenschleuse-ini refuses it
+    } else if (!c.net8.empty()) {
       WriteSettings(c.net8);
     } else {
       std::remove(tree.SettingsPath().c_str());
@@ -122,9 +152,9 @@ TEST_F(DbProcess, ASessionThatCannotOpenPrintsItsLineAndLogsNothing) {
   }
 }
 
-TEST_F(DbProcess, ARefusedInsertIsNotReportedAndLeavesTheRunAsItWas) {
+TEST_F(DbProcess, ARefusedInsertSaysSoWhereTheConnectFailureWouldAndLeavesTheRunAsItWas) {
   WriteSettings(kLogName);
-  const std::vector<std::string> arguments = {"UPL", kNoHost, "Bewegungsdaten.dta", "B.dta"};
+  const std::vector<std::string> arguments = {"UPL", kNoHost, "Bewegungsdaten.dta", "B.dta", "/D"};
   const ProcessResult logged = Run(arguments);
   ASSERT_EQ(Rows().size(), 1u);
 
@@ -133,9 +163,39 @@ TEST_F(DbProcess, ARefusedInsertIsNotReportedAndLeavesTheRunAsItWas) {
                             "TrsUsr TEXT, TrsTyp TEXT, TrsFile TEXT, TrsTrm TEXT, "
                             "TrsSta TEXT CHECK (TrsSta = 'nie'));"));
   const ProcessResult refused = Run(arguments);
-  EXPECT_EQ(refused.output, logged.output);
+  // The verbose end line runs straight into the line; the result line follows.
+  const std::regex stamps("[0-9]{14}");
+  const std::string endLine = "Ende Transfer - T";
+  std::string expected = std::regex_replace(logged.output, stamps, "T");
+  ASSERT_NE(expected.find(endLine), std::string::npos) << expected;
+  expected.insert(expected.find(endLine) + endLine.size(),
+                  "Transferprotokoll nicht geschrieben, Fehler: -2290\n");
+  EXPECT_EQ(std::regex_replace(refused.output, stamps, "T"), expected);
   EXPECT_EQ(refused.exitCode, logged.exitCode);
   EXPECT_TRUE(Rows().empty());
+}
+
+// Every byte 1 to 255 of a text reaches the log and reads back as the same
+// character, the five that Windows-1252 leaves undefined as the C1 controls
+// of the same number (U+0081 ...). The texts go in as terminal file names of
+// an upload, 64 bytes a run.
+TEST_F(DbProcess, EveryByteOfATextReadsBackAsItsCharacter) {
+  WriteSettings(kLogName);
+  std::string all;
+  for (int b = 1; b <= 255; ++b) all += static_cast<char>(b);
+  std::string stored;
+  for (std::size_t from = 0; from < all.size(); from += 64) {
+    const std::string part = all.substr(from, 64);
+    const ProcessResult run = Run({"UPL", kNoHost, Utf8(part), "B.dta"});
+    EXPECT_EQ(run.output.find("Transferprotokoll"), std::string::npos) << run.output;
+    ASSERT_FALSE(Rows().empty());
+    EXPECT_EQ(Rows().back().trsFile, Utf8(part));
+    stored += Rows().back().trsFile;
+  }
+  for (const char* character : {"\xE2\x82\xAC", "\xC2\x81", "\xC2\x8D", "\xC2\x8F", "\xC2\x90",
+                                "\xC2\x9D", "\xC5\xB8", "\xC3\xBF"}) {
+    EXPECT_NE(stored.find(character), std::string::npos) << character;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -110,6 +111,28 @@ TEST_F(DbTerminal, ARefusedLoginLogsItsRow) {
   const ProcessResult run = Run({"DNL", "@", "..\\..\\srv\\Leser.dta", "Leser.dta"});
   ExpectLogged(run, Rows(), 1, address, {530, "srv", "DNL", "..\\..\\srv\\Leser.dta"});
   EXPECT_EQ(Rows().back().trsSta, "530 Anmeldung abgelehnt");
+}
+
+// A terminal's reply holding one of the five bytes that Windows-1252 leaves
+// undefined is logged as the C1 control of the same number, as the console
+// shows it.
+TEST_F(DbTerminal, AReplyWithAByteWindows1252LeavesUndefinedLogsItsRow) {
+  WriteFileBytes(tree.root.File("srv/Leser.dta"), "Lesedaten\n");
+  int host = 3;
+  std::size_t count = 0;
+  for (const char* byte : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
+    SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(byte[0])));
+    if (simulator.pid > 0) {
+      StopProcess(simulator);
+      // The next simulator is ready once its log says so: not the old log.
+      std::remove(tree.root.File("terminal.log").c_str());
+    }
+    const std::string reply = std::string("530 Zeichen ") + byte + " abgelehnt";
+    ASSERT_TRUE(StartTerminal(host++, {"--refuse", "pass=" + Utf8(reply)}));
+    const ProcessResult run = Run({"DNL", "@", "..\\..\\srv\\Leser.dta", "Leser.dta"});
+    ExpectLogged(run, Rows(), ++count, address, {530, "srv", "DNL", "..\\..\\srv\\Leser.dta"});
+    EXPECT_EQ(Rows().back().trsSta, std::string("530 Zeichen \xC2") + byte + " abgelehnt");
+  }
 }
 
 }  // namespace

@@ -72,6 +72,21 @@ std::vector<TransferRow> ReadSqliteRows(const std::string& path) {
   return rows;
 }
 
+long CountSqliteRows(const std::string& path) {
+  long count = -1;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, "SELECT count(*) FROM O2008TRANSPROT", -1, &statement, nullptr) ==
+          SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW) {
+    count = static_cast<long>(sqlite3_column_int64(statement, 0));
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return count;
+}
+
 bool ExecuteSqlite(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&

@@ -45,6 +45,10 @@ struct TransferRow {
 // none when the file or the table is missing.
 std::vector<TransferRow> ReadSqliteRows(const std::string& path);
 
+// The number of rows of O2008TRANSPROT, whatever its columns; -1 when the
+// file or the table is missing.
+long CountSqliteRows(const std::string& path);
+
 // Runs SQL on an SQLite file; false when it failed.
 bool ExecuteSqlite(const std::string& path, const std::string& sql);
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -19,10 +20,12 @@
 #include "db/transfer_record.h"
 #include "tests/db/db_test_support.h"
 #include "tests/support/process.h"
+#include "tests/support/simulator.h"
 
 namespace {
 
 const char kFailureLine[] = "Datenbankverbindung fehlgeschlagen, Fehler: ";
+const char kLostRowLine[] = "Transferprotokoll nicht geschrieben, Fehler: ";
 
 // The KEY='value' lines the server script leaves for its clients.
 std::map<std::string, std::string> ClientSettings() {
@@ -87,12 +90,16 @@ class Postgres : public ::testing::Test {
   }
   void TearDown() override { SqlDisconnect(); }
 
-  // Result rows of a query as the administrator, fields split, in UTF-8.
-  std::vector<std::vector<std::string>> Query(const std::string& sql) {
+  // Result rows of a query as the administrator, fields split, in UTF-8; in
+  // the test database unless another is named.
+  std::vector<std::vector<std::string>> Query(const std::string& sql,
+                                              const std::string& database = "") {
     ProcessOptions options;
-    for (const char* name : {"PGHOST", "PGPORT", "PGDATABASE", "PGUSER", "PGPASSWORD"}) {
+    for (const char* name : {"PGHOST", "PGPORT", "PGUSER", "PGPASSWORD"}) {
       options.environment.push_back(std::string(name) + "=" + settings[name]);
     }
+    options.environment.push_back("PGDATABASE=" +
+                                  (database.empty() ? settings["PGDATABASE"] : database));
     options.environment.push_back("PGCLIENTENCODING=UTF8");
     const ProcessResult result = RunProcess(
         psql, {"-X", "-A", "-t", "-F", "\x1F", "-v", "ON_ERROR_STOP=1", "-c", sql}, options);
@@ -144,6 +151,16 @@ class Postgres : public ::testing::Test {
   RunTree tree;
 };
 
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
+
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -153,9 +170,12 @@ TEST_F(Postgres, ARunLogsItsRowWithTheServersDateAndTime) {
   const std::string terminal = "pg-run..invalid";
   WriteSettings(settings["DS_PG_USER"], settings["DS_PG_PASSWORD"], settings["DS_PG_DSN"]);
   WriteFileBytes(tree.root.File("a/b/Files/T1/ORBELIKAdmin/Leser.dta"), "Lesedaten\n");
+  const std::time_t before = std::time(nullptr);
   const ProcessResult run =
       Run({"DNL", terminal, ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta", "L.dta"});
+  const std::time_t after = std::time(nullptr);
   EXPECT_EQ(run.output.find(kFailureLine), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find(kLostRowLine), std::string::npos) << run.output;
 
   const auto rows = RowsOf(terminal);
   ASSERT_EQ(rows.size(), 1u);
@@ -174,6 +194,16 @@ TEST_F(Postgres, ARunLogsItsRowWithTheServersDateAndTime) {
   if (std::fabs(WallSeconds(server) - WallSeconds(ClientWallClock())) > 3600.0) {
     EXPECT_GT(std::fabs(WallSeconds(rows[0][0]) - WallSeconds(ClientWallClock())), 3600.0);
   }
+  // The time of the insert itself, cut to the second: never ahead of the
+  // clock at the run's end (the server's zone is that of both sessions).
+  const auto epoch = Query(
+      "SELECT extract(epoch FROM CAST(TrsDat AS timestamptz))::bigint "
+      "FROM kvsystem.o2008transprot WHERE TrsTrm = '" +
+      terminal + "'");
+  ASSERT_EQ(epoch.size(), 1u);
+  const long long stamp = std::stoll(epoch[0][0]);
+  EXPECT_LE(static_cast<long long>(before), stamp);
+  EXPECT_LE(stamp, static_cast<long long>(after));
 }
 
 TEST_F(Postgres, UmlautsArriveIntactAndLongValuesAreCut) {
@@ -221,6 +251,10 @@ TEST_F(Postgres, RefusedSessionsPrintTheOracleStatusAndLogNothing) {
        settings["DS_PG_DSN"] + "_noschema", "-1435"},
       {"unknown data source", settings["DS_PG_USER"], settings["DS_PG_PASSWORD"], "keinedsn",
        "-12154"},
+      // The data source exists, but its name is longer than the driver
+      // manager takes.
+      {"data source name over 32 characters", settings["DS_PG_USER"], settings["DS_PG_PASSWORD"],
+       settings["DS_PG_LONG_DSN"], "-12154"},
       {"server not running", settings["DS_PG_USER"], settings["DS_PG_PASSWORD"],
        settings["DS_PG_DSN"] + "_noserver", "-12541"},
   };
@@ -235,6 +269,93 @@ TEST_F(Postgres, RefusedSessionsPrintTheOracleStatusAndLogNothing) {
               std::string(kFailureLine) + c.status + "\n");
   }
   EXPECT_TRUE(RowsOf(terminal).empty());
+}
+
+TEST_F(Postgres, ARowThatIsNotWrittenSaysSoAndLeavesTheRunAsItWas) {
+  const std::vector<std::string> arguments = {"UPL", "pg-lost..invalid", "Bewegungsdaten.dta",
+                                              "B.dta"};
+  WriteSettings(settings["DS_PG_USER"], settings["DS_PG_PASSWORD"], settings["DS_PG_DSN"]);
+  const ProcessResult logged = Run(arguments);
+  const auto rows = RowsOf("pg-lost..invalid");
+  ASSERT_EQ(rows.size(), 1u) << logged.output;
+  // The line stands right before the result line, after the dialog's own
+  // messages.
+  const std::string resultLine = rows[0][4] + "\n";
+  ASSERT_TRUE(EndsWith(logged.output, resultLine)) << logged.output;
+  const std::string before = logged.output.substr(0, logged.output.size() - resultLine.size());
+
+  struct Case {
+    const char* name;
+    std::string login, net8;
+    const char* status;
+    const char* database;  // where no row may stand
+  };
+  const Case cases[] = {
+      {"table without the status column", settings["DS_PG_USER"], settings["DS_PG_DSN"] + "_shape",
+       "-904", "dslog_shape"},
+      {"INSERT not granted", settings["DS_PG_READER"], settings["DS_PG_DSN"], "-1031", "dslog"},
+      // The insert succeeds; the commit is refused.
+      {"row refused at the commit", settings["DS_PG_USER"], settings["DS_PG_DSN"] + "_deferred",
+       "-2291", "dslog_deferred"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteSettings(c.login, settings["DS_PG_PASSWORD"], c.net8);
+    const ProcessResult run = Run(arguments);
+    EXPECT_EQ(run.output, before + kLostRowLine + c.status + "\n" + resultLine);
+    EXPECT_EQ(run.exitCode, logged.exitCode);
+    const auto count =
+        Query("SELECT count(*) FROM kvsystem.o2008transprot WHERE TrsTrm = 'pg-lost..invalid'",
+              c.database);
+    ASSERT_EQ(count.size(), 1u);
+    EXPECT_EQ(count[0][0], c.database == std::string("dslog") ? "1" : "0");
+  }
+}
+
+// Every byte 1 to 255 of a text, and each of the five that Windows-1252
+// leaves undefined in a terminal's reply, arrives and reads back as its
+// character (those five as U+0081 ...), as the console shows it.
+TEST_F(Postgres, EveryByteOfATextReadsBackAsItsCharacter) {
+  WriteSettings(settings["DS_PG_USER"], settings["DS_PG_PASSWORD"], settings["DS_PG_DSN"]);
+  std::string all;
+  for (int b = 1; b <= 255; ++b) all += static_cast<char>(b);
+  for (std::size_t from = 0; from < all.size(); from += 64) {
+    const std::string part = all.substr(from, 64);
+    const std::string terminal = "pg-bytes-" + std::to_string(from) + "..invalid";
+    const ProcessResult run = Run({"UPL", terminal, Utf8(part), "B.dta"});
+    EXPECT_EQ(run.output.find(kLostRowLine), std::string::npos) << run.output;
+    // Read back as UTF-8 bytes in hex, so line ends and separators show too.
+    const auto rows = Query(
+        "SELECT encode(convert_to(TrsFile, 'UTF8'), 'hex') FROM kvsystem.o2008transprot "
+        "WHERE TrsTrm = '" +
+        terminal + "'");
+    ASSERT_EQ(rows.size(), 1u) << run.output;
+    EXPECT_EQ(rows[0][0], Hex(Utf8(part))) << from;
+  }
+
+  const std::string dir = tree.root.File("term");
+  std::filesystem::create_directories(dir);
+  WriteFileBytes(tree.root.File("a/b/Leser.dta"), "Lesedaten\n");
+  int host = 1;
+  for (const char* byte : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
+    SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(byte[0])));
+    const std::string reply = std::string("530 Zeichen ") + byte + " abgelehnt";
+    BackgroundProcess simulator;
+    const std::string address = "127.0.12." + std::to_string(host);
+    // A log of its own: the simulator is ready once its log says so.
+    const std::string log = tree.root.File("terminal" + std::to_string(host++) + ".log");
+    ASSERT_TRUE(StartSimulator(address, dir, log, {"--refuse", "pass=" + Utf8(reply)}, simulator));
+    const ProcessResult run = Run({"DNL", address, "Leser.dta", "Leser.dta"});
+    StopProcess(simulator);
+    EXPECT_EQ(run.exitCode, PosixExitCode(530));
+    EXPECT_EQ(run.output, Utf8(reply) + "\n");
+    const auto rows = Query(
+        "SELECT encode(convert_to(TrsSta, 'UTF8'), 'hex') FROM kvsystem.o2008transprot "
+        "WHERE TrsTrm = '" +
+        address + "'");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Hex(std::string("530 Zeichen \xC2") + byte + " abgelehnt"));
+  }
 }
 
 TEST_F(Postgres, AFailedInsertIsFollowedByTheCommit) {

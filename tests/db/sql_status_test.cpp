@@ -35,6 +35,12 @@ TEST(SqlStatus, OdbcDiagnosticsBecomeOracleNumbers) {
       {"3F000", 1, "ERROR: schema \"nosuch\" does not exist", false, -1435},
       {"42P01", 1, "ERROR: relation \"o2008transprot\" does not exist", false, -942},
       {"22001", 1, "ERROR: value too long for type character varying(50)", false, -12899},
+      {"42703", 1, "ERROR: column \"trssta\" of relation \"o2008transprot\" does not exist", false,
+       -904},
+      {"23503", 1, "ERROR: insert or update on table \"o2008transprot\" violates foreign key",
+       false, -2291},
+      // Outside a connect a length refusal claims no Oracle meaning.
+      {"HY090", 0, "[unixODBC][Driver Manager]Invalid string or buffer length", false, -20000},
       {"XX000", 7, "ERROR: something else entirely", false, -20000},
       // A native error of another system is no Oracle number.
       {"HY000", 1017, "not Oracle", false, -20000},
@@ -43,6 +49,15 @@ TEST(SqlStatus, OdbcDiagnosticsBecomeOracleNumbers) {
     SCOPED_TRACE(c.message);
     EXPECT_EQ(StatusFromOdbcDiagnostic(c.state, c.nativeError, c.message, c.oracle), c.status);
   }
+}
+
+TEST(SqlStatus, ARefusedConnectReadsTheLengthRefusalAsAnUnknownName) {
+  // unixODBC's answer to a data source name of more than 32 characters.
+  EXPECT_EQ(StatusFromOdbcConnectDiagnostic(
+                "HY090", 0, "[unixODBC][Driver Manager]Invalid string or buffer length"),
+            -12154);
+  EXPECT_EQ(StatusFromOdbcConnectDiagnostic("08001", 101, "failed: FATAL:  database \"x\" does"),
+            -12514);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 // Uploads through the real process: the frames a terminal may send, what the
 // server stores, and when the terminal's copy is deleted.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "tests/e2e/terminal_rig.h"
@@ -131,6 +135,92 @@ TEST(UploadVerbose, NameWithUmlaut) {
   EXPECT_EQ(ReadFileBytes(rig.ServerFile("Büro.dta")), "4711;0800;K\r\n4711;1630;G\r\n");
   EXPECT_FALSE(FileExists(rig.TerminalFile("Büro.dta")));
   EXPECT_NE(rig.Transcript().find("#1 > 200 Datei \"Büro.dta\" gelöscht\n"), std::string::npos);
+}
+
+// An upload with the delete flag that replaced the server file: stored with
+// CR LF, the terminal's copy deleted.
+void ExpectStoredAndDeleted(TerminalRig& rig, const ProcessResult& run, const std::string& stored) {
+  EXPECT_EQ(Masked(run.output), kNoDatabase + kStored + "\n");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(stored), kStoredCrLf);
+  EXPECT_FALSE(FileExists(rig.TerminalFile("Bewegung.dta")));
+}
+
+std::vector<std::string> DirectoryNames(const std::string& directory) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(directory)) {
+    names.push_back(item.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The replaced file keeps what the old one had: its permission bits, and
+// its owner and group (set here to ones the tool does not run as).
+TEST(UploadReplace, KeepsTheOldFilesModeOwnerAndGroup) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give the old file another owner";
+  TerminalRig rig(130);
+  WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
+  const std::string server = rig.ServerFile("Bewegung.dta");
+  WriteFileBytes(server, kOldServerFile);
+  ASSERT_EQ(::chown(server.c_str(), 2, 4), 0);
+  ASSERT_EQ(::chmod(server.c_str(), 0640), 0);
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run =
+      rig.RunClient({"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1"});
+  ExpectStoredAndDeleted(rig, run, server);
+  struct stat info {};
+  ASSERT_EQ(::stat(server.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(info.st_uid, 2u);
+  EXPECT_EQ(info.st_gid, 4u);
+}
+
+// A server file that is a symbolic link is written through it: the link
+// stays as it was and the file it names is replaced, with nothing left
+// beside either.
+TEST(UploadReplace, WritesThroughASymbolicLink) {
+  TerminalRig rig(131);
+  WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
+  std::filesystem::create_directories(rig.ServerFile("Archiv"));
+  WriteFileBytes(rig.ServerFile("Archiv/Bewegung.dta"), kOldServerFile);
+  std::filesystem::create_symlink("Archiv/Bewegung.dta", rig.ServerFile("Bewegung.dta"));
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run =
+      rig.RunClient({"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1"});
+  ExpectStoredAndDeleted(rig, run, rig.ServerFile("Archiv/Bewegung.dta"));
+  EXPECT_TRUE(std::filesystem::is_symlink(rig.ServerFile("Bewegung.dta")));
+  EXPECT_EQ(std::filesystem::read_symlink(rig.ServerFile("Bewegung.dta")), "Archiv/Bewegung.dta");
+  EXPECT_EQ(DirectoryNames(rig.serverDir), (std::vector<std::string>{"Archiv", "Bewegung.dta"}));
+  EXPECT_EQ(DirectoryNames(rig.ServerFile("Archiv")), std::vector<std::string>{"Bewegung.dta"});
+}
+
+// New files that killed runs left beside the target are removed by the next
+// upload to it once they are older than any run can take; a young one may
+// belong to a run still writing and stays, as do those of other targets.
+TEST(UploadReplace, RemovesOldLeftoversAndKeepsYoungOnes) {
+  TerminalRig rig(132);
+  WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
+  WriteFileBytes(rig.ServerFile("Bewegung.dta"), kOldServerFile);
+  const auto now = std::filesystem::file_time_type::clock::now();
+  const struct {
+    const char* name;
+    std::chrono::seconds age;
+  } leftovers[] = {{".Bewegung.dta.part-alt111", std::chrono::hours(1)},
+                   {".Bewegung.dta.part-alt222", std::chrono::minutes(7)},
+                   {".Bewegung.dta.part-jung33", std::chrono::seconds(10)},
+                   {".Andere.dta.part-alt444", std::chrono::hours(1)}};
+  for (const auto& leftover : leftovers) {
+    WriteFileBytes(rig.ServerFile(leftover.name), "halb");
+    std::filesystem::last_write_time(rig.ServerFile(leftover.name), now - leftover.age);
+  }
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run =
+      rig.RunClient({"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1"});
+  ExpectStoredAndDeleted(rig, run, rig.ServerFile("Bewegung.dta"));
+  EXPECT_EQ(DirectoryNames(rig.serverDir),
+            (std::vector<std::string>{".Andere.dta.part-alt444", ".Bewegung.dta.part-jung33",
+                                      "Bewegung.dta"}));
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 // a target directory cannot be written. Each run ends with 99 (or -1 where a
 // file to send cannot even be sized), never with a crash, keeps the old
 // server file, never has the terminal delete its copy, and logs its row.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,9 @@ namespace {
 
 const std::string kOldServerFile = "alt\r\n";
 const char kCannotStore[] = "Zieldatei auf Server kann nicht erzeugt werden\n";
+const char kMismatch[] =
+    "ERROR: L\xC3\xA4ngenangabe oder CRC stimmt nicht \xC3\xBC"
+    "berein!";
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -132,5 +138,143 @@ TEST(ResourceFault, ServerFileGoneBeforeItsDataIsSentEndsWith99) {
   EXPECT_EQ(rows[0].trsFile, ServerArgument("Leser.dta"));
   EXPECT_EQ(rows[0].trsSta, "");
 }
+
+// The store's last steps fail after the new file is written: the rename
+// over the old file is refused (the old file is immutable), or the directory
+// that would hold the new name cannot be opened for its sync (write and
+// search permission only, and the tool without root's override of file
+// permissions, as an operator runs it). Either ends like a failed store.
+TEST(ResourceFault, ReplaceThatIsRefusedKeepsTheOldFileAndTheTerminalsCopy) {
+  FaultRig rig(200);
+  WriteFileBytes(rig.TerminalFile("Bew.dta"), "4711;0800;K\n");
+  WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
+  const int fd = ::open(rig.ServerFile("Bew.dta").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  int flags = 0;
+  const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                         (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+  if (!immutable) {
+    ::close(fd);
+    GTEST_SKIP() << "the file system or the process cannot make a file immutable";
+  }
+  ASSERT_TRUE(rig.StartTerminal());
+  const ProcessResult run = rig.Run({"UPL", "@", "Bew.dta", ServerArgument("Bew.dta"), "1", "/D"});
+  flags &= ~FS_IMMUTABLE_FL;
+  ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+  ::close(fd);
+  EXPECT_TRUE(Contains(run.output, kCannotStore)) << run.output;
+  ExpectUploadRefusedOnServer(rig, run, "");
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rig.serverDir), {}), 1);
+}
+
+TEST(ResourceFault, DirectoryThatCannotBeSyncedKeepsTheOldFileAndTheTerminalsCopy) {
+  FaultRig rig(201);
+  WriteFileBytes(rig.TerminalFile("Bew.dta"), "4711;0800;K\n");
+  WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
+  ASSERT_EQ(::chmod(rig.serverDir.c_str(), 0300), 0);
+  ASSERT_TRUE(rig.StartTerminal());
+  ProcessOptions options;
+  options.withoutPermissionOverride = true;
+  const ProcessResult run =
+      rig.Run({"UPL", "@", "Bew.dta", ServerArgument("Bew.dta"), "1", "/D"}, options);
+  ::chmod(rig.serverDir.c_str(), 0700);
+  EXPECT_TRUE(Contains(run.output, kCannotStore)) << run.output;
+  ExpectUploadRefusedOnServer(rig, run, "");
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rig.serverDir), {}), 1);
+}
+
+// A frame that goes on past what it declares, or whose first line holds no
+// "BEGIN ", is refused as soon as that shows: with 24 MiB coming and 16 MiB
+// of address space the mismatch is reported, not the memory running out.
+struct OverrunCase {
+  const char* name;
+  int host;
+  const char* fault;
+};
+
+void PrintTo(const OverrunCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class FrameOverrun : public ::testing::TestWithParam<OverrunCase> {};
+
+TEST_P(FrameOverrun, IsRefusedAtOnceWithTheMismatch) {
+  const OverrunCase& c = GetParam();
+  FaultRig rig(c.host);
+  WriteFileBytes(rig.TerminalFile("Bew.dta"), BookingBytes(24u << 20));
+  WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
+  ASSERT_TRUE(rig.StartTerminal({"--fault", c.fault}));
+  ProcessOptions options;
+#if !defined(DS_SANITIZED)  // AddressSanitizer cannot run under an address-space limit
+  options.addressSpaceLimit = 16L << 20;
+#endif
+  const ProcessResult run =
+      rig.Run({"UPL", "@", "Bew.dta", ServerArgument("Bew.dta"), "1"}, options);
+  EXPECT_EQ(run.output, std::string(kMismatch) + "\n");
+  ExpectUploadRefusedOnServer(rig, run, kMismatch);
+  EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(ResourceFault, FrameOverrun,
+                         ::testing::Values(OverrunCase{"DeclaresTenBytes", 202,
+                                                       "upload=declare:10"},
+                                           OverrunCase{"WithoutBegin", 203, "upload=no-begin"}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// A file to send that is no regular file cannot be sized: the run ends with
+// -1 at once, prints nothing and logs nothing, before its contents are read
+// for the digest (a FIFO without a writer, or /dev/zero, would never end).
+// A download-all checks every listed file the same way.
+struct UnsizableCase {
+  const char* name;
+  int host;
+  const char* transfer;
+  const char* kind;  // "fifo", "device" (a link to /dev/zero) or "directory"
+};
+
+void PrintTo(const UnsizableCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class UnsizableFile : public ::testing::TestWithParam<UnsizableCase> {};
+
+TEST_P(UnsizableFile, EndsWithMinusOneAtOnce) {
+  const UnsizableCase& c = GetParam();
+  FaultRig rig(c.host);
+  const std::string odd = rig.ServerFile("Rohr.dta");
+  if (std::string(c.kind) == "fifo") {
+    ASSERT_EQ(::mkfifo(odd.c_str(), 0644), 0);
+  } else if (std::string(c.kind) == "device") {
+    std::filesystem::create_symlink("/dev/zero", odd);
+  } else {
+    std::filesystem::create_directories(odd);
+  }
+  WriteFileBytes(rig.ServerFile("Leser.dta"), "Lesedaten\n");
+  WriteFileBytes(rig.ServerFile("DNLLIST.TXT"), "Leser.dta\nRohr.dta\n");
+  ASSERT_TRUE(rig.StartTerminal());
+  const bool all = std::string(c.transfer) == "DNLA";
+  BackgroundProcess client =
+      rig.Start({c.transfer, "@", ServerArgument(all ? "" : "Rohr.dta"), all ? "xxx" : "Rohr.dta"});
+  const int exitCode = WaitProcess(client, 20000);
+  if (exitCode == -2) StopProcess(client);
+  EXPECT_EQ(exitCode, PosixExitCode(-1));
+  EXPECT_EQ(ReadFileBytes(client.outputPath), "");
+  EXPECT_TRUE(rig.Rows().empty());
+  StopProcess(rig.simulator);  // a DNL never connects
+  EXPECT_FALSE(FileExists(rig.TerminalFile("Leser.dta")));
+  EXPECT_FALSE(FileExists(rig.TerminalFile("Rohr.dta")));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(ResourceFault, UnsizableFile, ::testing::Values(
+    UnsizableCase{"DnlFifo", 204, "DNL", "fifo"},
+    UnsizableCase{"DnlDevice", 205, "DNL", "device"},
+    UnsizableCase{"DnlaFifo", 206, "DNLA", "fifo"},
+    UnsizableCase{"DnlaDevice", 207, "DNLA", "device"},
+    UnsizableCase{"DnlaDirectory", 208, "DNLA", "directory"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+// clang-format on
 
 }  // namespace

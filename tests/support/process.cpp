@@ -1,8 +1,10 @@
 #include "tests/support/process.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,7 +26,8 @@ std::vector<char*> ArgumentVector(const std::string& program,
   return argv;
 }
 
-// Runs in the child between fork and exec: limits, directory, environment.
+// Runs in the child between fork and exec: limits, rights, directory,
+// environment.
 void PrepareChild(const ProcessOptions& options) {
   if (options.addressSpaceLimit > 0) {
     const rlimit limit{static_cast<rlim_t>(options.addressSpaceLimit),
@@ -37,10 +40,27 @@ void PrepareChild(const ProcessOptions& options) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
   }
+  if (options.withoutPermissionOverride && ::geteuid() == 0) {
+    // Out of the bounding set, the capabilities are not granted at exec.
+    if (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
+        ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0) {
+      ::_exit(125);
+    }
+  }
   if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
     ::_exit(126);
   }
   for (const auto& entry : options.environment) ::putenv(const_cast<char*>(entry.c_str()));
+}
+
+ProcessUsage UsageOf(const rusage& used) {
+  ProcessUsage usage;
+  usage.cpuSeconds = static_cast<double>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) +
+                     static_cast<double>(used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e6;
+  usage.maxRssKiB = used.ru_maxrss;
+  usage.voluntarySwitches = used.ru_nvcsw;
+  usage.involuntarySwitches = used.ru_nivcsw;
+  return usage;
 }
 
 int ExitCodeOf(int status, int& signal) {
@@ -89,7 +109,13 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   ::signal(SIGPIPE, SIG_IGN);
   int out[2], err[2], in[2];
   ProcessResult result;
-  if (::pipe(out) != 0 || ::pipe(err) != 0 || ::pipe(in) != 0) return result;
+  // Close-on-exec, so that a child started at the same time from another
+  // thread does not hold these pipes open (dup2 gives the child's own three
+  // copies without the flag).
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 ||
+      ::pipe2(in, O_CLOEXEC) != 0) {
+    return result;
+  }
   auto argv = ArgumentVector(program, arguments);
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -106,8 +132,10 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   ::close(err[1]);
   DrainPipes(out[0], err[0], in[1], options.standardInput, result);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  rusage used{};
+  ::wait4(pid, &status, 0, &used);
   result.exitCode = ExitCodeOf(status, result.signal);
+  result.usage = UsageOf(used);
   return result;
 }
 
@@ -137,9 +165,11 @@ int WaitProcess(BackgroundProcess& process, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     int status = 0;
-    const pid_t done = ::waitpid(process.pid, &status, WNOHANG);
+    rusage used{};
+    const pid_t done = ::wait4(process.pid, &status, WNOHANG, &used);
     if (done == process.pid) {
       process.pid = -1;
+      process.usage = UsageOf(used);
       int signal = 0;
       return ExitCodeOf(status, signal);
     }

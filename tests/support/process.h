@@ -14,6 +14,18 @@ struct ProcessOptions {
   long addressSpaceLimit = 0;        // bytes; 0: none (RLIMIT_AS)
   long fileSizeLimit = 0;            // bytes; 0: none (RLIMIT_FSIZE)
   std::string standardInput;         // fed to the child's standard input
+  // Drops root's override of file permissions (CAP_DAC_OVERRIDE and
+  // CAP_DAC_READ_SEARCH) before the program starts, so that a directory's
+  // mode binds it as it binds any operator; no effect for other users.
+  bool withoutPermissionOverride = false;
+};
+
+// What a child used, from wait4 when it was reaped.
+struct ProcessUsage {
+  double cpuSeconds = 0;        // user and system time
+  long maxRssKiB = 0;           // peak resident memory
+  long voluntarySwitches = 0;   // waits for a peer or the disk
+  long involuntarySwitches = 0; // the CPU taken by other load
 };
 
 struct ProcessResult {
@@ -21,6 +33,7 @@ struct ProcessResult {
   int signal = 0;           // the signal that ended it, if any
   std::string output;       // standard output, byte for byte
   std::string errors;       // standard error
+  ProcessUsage usage;
 };
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -30,6 +43,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 struct BackgroundProcess {
   pid_t pid = -1;
   std::string outputPath;  // its standard output and error go to this file
+  ProcessUsage usage;      // once it has been reaped
 };
 
 BackgroundProcess StartProcess(const std::string& program, const std::vector<std::string>& arguments,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "tests/support/temp_dir.h"
@@ -12,6 +13,9 @@ bool StartSimulator(const std::string& address, const std::string& terminalDir,
                     BackgroundProcess& simulator) {
   std::vector<std::string> arguments = {"--listen", address, "--dir", terminalDir};
   arguments.insert(arguments.end(), options.begin(), options.end());
+  // A ready line left in the file by an earlier simulator must not count:
+  // the new one truncates the file only once it runs.
+  std::remove(logPath.c_str());
   simulator = StartProcess(DS_TERMINAL_PROGRAM, arguments, logPath);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {

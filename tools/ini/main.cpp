@@ -14,6 +14,7 @@
 
 #include "crypto/fixed_word.h"
 #include "crypto/password_cipher.h"
+#include "db/sql_runtime.h"
 #include "platform/platform.h"
 #include "tools/ini/settings_file.h"
 
@@ -73,6 +74,16 @@ bool ResolveValue(std::string_view key, const std::string& argument, std::string
                " Zeichen lang; erlaubt sind h\xF6"
                "chstens " +
                std::to_string(limit) + " Zeichen.\n");
+    return false;
+  }
+  if (key == "NET8" && value.size() > kMaxDataSourceNameLength &&
+      value.compare(0, kSqliteNamePrefix.size(), kSqliteNamePrefix) != 0) {
+    ErrorWrite("Der Wert f\xFCr NET8 ist " + std::to_string(value.size()) +
+               " Zeichen lang; der Name einer ODBC-Datenquelle hat h\xF6"
+               "chstens " +
+               std::to_string(kMaxDataSourceNameLength) + " Zeichen (nur ein " +
+               std::string(kSqliteNamePrefix) + "-Pfad darf bis " +
+               std::to_string(kMaxDatabaseNameLength) + " Zeichen lang sein).\n");
     return false;
   }
   return true;

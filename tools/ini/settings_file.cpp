@@ -20,12 +20,9 @@ std::string SettingsFileText(const SettingsValues& values) {
 }
 
 bool WriteSettingsFile(std::string_view path, const std::string& text) {
-  std::string tempPath;
-  std::FILE* file = CreateFileBeside(path, tempPath);
-  if (file == nullptr) return false;
-  const bool written = WriteTextData(file, text.data(), text.size());
-  const bool closed = FlushAndCloseFile(file);
-  if (written && closed && ReplaceFileWith(tempPath, path)) return true;
-  RemoveNativeFile(tempPath);
+  FileBeside beside;
+  if (!CreateFileBeside(path, beside)) return false;
+  if (WriteTextData(beside.file, text.data(), text.size())) return CommitFileBeside(beside);
+  DiscardFileBeside(beside);
   return false;
 }

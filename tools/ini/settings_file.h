@@ -15,6 +15,9 @@ inline constexpr std::array<const char*, 3> kSettingsKeys = {"LOGIN", "PASS", "N
 inline constexpr std::size_t kMaxSettingsValueLength = 96;
 // The database session uses a NET8 value of at most 41 characters.
 inline constexpr std::size_t kMaxDatabaseNameLength = 41;
+// A NET8 value that names an ODBC data source (anything but an SQLite path)
+// is refused by the driver manager beyond ODBC's SQL_MAX_DSN_LENGTH.
+inline constexpr std::size_t kMaxDataSourceNameLength = 32;
 
 // Plain texts (Windows-1252), in the order of kSettingsKeys.
 using SettingsValues = std::array<std::string, kSettingsKeys.size()>;

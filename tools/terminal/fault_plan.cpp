@@ -30,6 +30,8 @@ constexpr ActionEntry kActions[] = {
     {"crc-lower", FaultKind::kCrcLower, false, true},
     {"crc-wrong", FaultKind::kCrcWrong, false, true},
     {"length-wrong", FaultKind::kLengthWrong, false, true},
+    {"declare", FaultKind::kDeclare, true, true},
+    {"no-begin", FaultKind::kNoBegin, false, true},
     {"close", FaultKind::kClose, false, false},
     {"reset", FaultKind::kReset, false, false},
     {"reset-after", FaultKind::kResetAfter, false, false},
@@ -83,7 +85,8 @@ bool ParseAction(std::string_view text, Fault& fault, std::string& error) {
       return false;
     }
     if (colon != std::string_view::npos && ParseCount(text.substr(colon + 1), fault.value) &&
-        (fault.value > 0 || entry.kind == FaultKind::kSilence)) {
+        (fault.value > 0 || entry.kind == FaultKind::kSilence ||
+         entry.kind == FaultKind::kDeclare)) {
       return true;
     }
     error = std::string(entry.name) + " needs a number: " + std::string(entry.name) + ":N";

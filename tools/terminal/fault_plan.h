@@ -22,6 +22,8 @@ enum class FaultKind {
   kCrcLower,     // upload trailer: CRC digits in lower case
   kCrcWrong,     // upload trailer: a CRC that does not fit the data
   kLengthWrong,  // upload frame: declared length one more than the data
+  kDeclare,      // value: upload frame: declare this length whatever the data
+  kNoBegin,      // upload frame: a first line without "BEGIN "
   kClose,        // close the connection instead of replying
   kReset,        // reset the connection instead of replying
   kResetAfter,   // reply, then reset the connection at once

@@ -130,8 +130,9 @@ std::string FinishDigestText(MD5Context& context) {
 std::string BuildUploadFrame(std::string_view data, const FrameFaults& faults) {
   std::uint16_t crc = Crc16Block(data.data(), data.size(), 0);
   if (faults.crcWrong) crc = static_cast<std::uint16_t>(crc ^ 0x0101u);
-  const std::size_t declared = data.size() + (faults.lengthWrong ? 1 : 0);
-  std::string frame = "200 BEGIN " + std::to_string(declared) + "\r\n";
+  const std::size_t declared = faults.declared >= 0 ? static_cast<std::size_t>(faults.declared)
+                                                    : data.size() + (faults.lengthWrong ? 1 : 0);
+  std::string frame = (faults.noBegin ? "200 " : "200 BEGIN ") + std::to_string(declared) + "\r\n";
   frame.append(data);
   frame += "250 END ";
   frame += faults.crcLower ? Crc16Text(crc) : Crc16TrailerText(crc);

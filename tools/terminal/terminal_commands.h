@@ -46,6 +46,8 @@ struct FrameFaults {
   bool crcLower = false;
   bool crcWrong = false;
   bool lengthWrong = false;
+  int declared = -1;     // from 0: the declared length instead of the data's
+  bool noBegin = false;  // the first line without "BEGIN "
 };
 
 // "200 BEGIN <length>\r\n" + data + "250 END " + upper-case CRC + "\r\n".

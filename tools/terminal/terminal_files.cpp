@@ -20,29 +20,24 @@ std::string TerminalFilePath(const std::string& directory, std::string_view name
 
 bool BeginIncomingFile(IncomingFile& incoming, const std::string& path) {
   incoming = IncomingFile{};
-  incoming.file = CreateFileBeside(path, incoming.tempPath);
-  return incoming.file != nullptr;
+  return CreateFileBeside(path, incoming.beside);
 }
 
 void WriteIncomingFile(IncomingFile& incoming, const char* data, std::size_t length) {
-  if (incoming.file == nullptr || incoming.failed || length == 0) return;
-  if (std::fwrite(data, 1, length, incoming.file) != length) incoming.failed = true;
+  if (incoming.beside.file == nullptr || incoming.failed || length == 0) return;
+  if (std::fwrite(data, 1, length, incoming.beside.file) != length) incoming.failed = true;
 }
 
-bool CommitIncomingFile(IncomingFile& incoming, const std::string& path) {
-  if (incoming.file == nullptr) return false;
-  const bool written = FlushAndCloseFile(incoming.file) && !incoming.failed;
-  incoming.file = nullptr;
-  if (written && ReplaceFileWith(incoming.tempPath, path)) return true;
-  RemoveNativeFile(incoming.tempPath);
-  return false;
+bool CommitIncomingFile(IncomingFile& incoming) {
+  if (incoming.failed) {
+    DiscardIncomingFile(incoming);
+    return false;
+  }
+  return CommitFileBeside(incoming.beside);
 }
 
 void DiscardIncomingFile(IncomingFile& incoming) {
-  if (incoming.file == nullptr) return;
-  std::fclose(incoming.file);
-  incoming.file = nullptr;
-  RemoveNativeFile(incoming.tempPath);
+  DiscardFileBeside(incoming.beside);
 }
 
 bool ReadTerminalFile(const std::string& path, std::string& contents) {

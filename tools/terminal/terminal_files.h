@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 // A plain file name: not empty, no directory part (no slash, backslash or
 // drive colon), not "." or "..", no control characters.
 bool IsPlainFileName(std::string_view name);
@@ -18,16 +20,16 @@ bool IsPlainFileName(std::string_view name);
 std::string TerminalFilePath(const std::string& directory, std::string_view name);
 
 struct IncomingFile {
-  std::FILE* file = nullptr;
-  std::string tempPath;  // native path of the new file
-  bool failed = false;   // a write failed; the file must not be kept
+  FileBeside beside;    // the new file and the file it replaces
+  bool failed = false;  // a write failed; the file must not be kept
 };
 
 bool BeginIncomingFile(IncomingFile& incoming, const std::string& path);
 void WriteIncomingFile(IncomingFile& incoming, const char* data, std::size_t length);
-// Flushes the new file and moves it over path; false when any step failed,
-// when the new file is removed and the old one stays.
-bool CommitIncomingFile(IncomingFile& incoming, const std::string& path);
+// Puts the new file in the place of the path it was begun for, durably;
+// false when any step failed, when the new file is removed and the old one
+// stays.
+bool CommitIncomingFile(IncomingFile& incoming);
 void DiscardIncomingFile(IncomingFile& incoming);
 
 // The whole file; false when it cannot be opened or read.

@@ -109,6 +109,8 @@ const char* TerminalHelpText() {
          "  crc-lower     upload only: trailer CRC in lower-case digits\n"
          "  crc-wrong     upload only: trailer CRC that does not fit the data\n"
          "  length-wrong  upload only: declared length one more than the data\n"
+         "  declare:N     upload only: declared length N whatever the data\n"
+         "  no-begin      upload only: first line without BEGIN\n"
          "\n"
          "A line \"ready: listening on ADDRESS:PORT\" on standard output tells that\n"
          "connections are accepted. The exit code is 0 after the last connection,\n"

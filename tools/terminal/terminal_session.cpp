@@ -121,9 +121,8 @@ bool ReceiveDownloadData(Session& session, const DownloadAnnouncement& announcem
 
 // The reply to DOWNLOADFILE END: its CRC and the announced digest must fit
 // the data received, and only then is the file kept.
-std::string FinishDownload(Session& session, const DownloadAnnouncement& announcement,
-                           std::string_view endLine, IncomingFile& incoming, std::uint16_t crc,
-                           MD5Context& digest) {
+std::string FinishDownload(const DownloadAnnouncement& announcement, std::string_view endLine,
+                           IncomingFile& incoming, std::uint16_t crc, MD5Context& digest) {
   std::string sentCrc;
   std::string refusal = ParseDownloadEnd(endLine, sentCrc);
   const std::string computedCrc = Crc16Text(crc);
@@ -135,8 +134,7 @@ std::string FinishDownload(Session& session, const DownloadAnnouncement& announc
               ", berechnet " + computedDigest;
   }
   if (!refusal.empty()) return refusal;  // the caller discards the new file
-  if (!CommitIncomingFile(incoming,
-                          TerminalFilePath(session.options.directory, announcement.name))) {
+  if (!CommitIncomingFile(incoming)) {
     return "551 Datei " + Quoted(announcement.name) + " kann nicht gespeichert werden";
   }
   // \374 is the u umlaut of Windows-1252.
@@ -164,7 +162,7 @@ bool ReceiveAndConfirm(Session& session, const DownloadAnnouncement& announcemen
   const std::vector<Fault> faults = NextFaults(session, TerminalStep::kEnd);
   std::string reply = kPlannedRefusal;
   if (!IsRefused(faults)) {
-    reply = FinishDownload(session, announcement, endLine, incoming, crc, digest);
+    reply = FinishDownload(announcement, endLine, incoming, crc, digest);
   }
   return Reply(session, faults, reply);
 }
@@ -210,6 +208,10 @@ bool HandleUpload(Session& session, std::string_view line) {
   frameFaults.crcLower = FindFault(faults, FaultKind::kCrcLower) != nullptr;
   frameFaults.crcWrong = FindFault(faults, FaultKind::kCrcWrong) != nullptr;
   frameFaults.lengthWrong = FindFault(faults, FaultKind::kLengthWrong) != nullptr;
+  if (const Fault* declare = FindFault(faults, FaultKind::kDeclare)) {
+    frameFaults.declared = declare->value;
+  }
+  frameFaults.noBegin = FindFault(faults, FaultKind::kNoBegin) != nullptr;
   const std::string frame = BuildUploadFrame(data, frameFaults);
   const std::size_t firstLineEnd = frame.find("\r\n");
   const std::string logText = frame.substr(0, firstLineEnd) + " + " + std::to_string(data.size()) +

@@ -1,6 +1,7 @@
 // POSIX sockets for the simulator.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -62,6 +63,10 @@ TerminalSocket AcceptConnection(TerminalSocket listener, std::string& peer, std:
     socklen_t length = sizeof remote;
     const int fd = ::accept(Fd(listener), reinterpret_cast<sockaddr*>(&remote), &length);
     if (fd >= 0) {
+      // Replies and upload frames go out at once, not after the client's
+      // delayed acknowledgement of the previous segment.
+      const int noDelay = 1;
+      ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
       char text[INET_ADDRSTRLEN] = {};
       ::inet_ntop(AF_INET, &remote.sin_addr, text, sizeof text);
       peer = text;

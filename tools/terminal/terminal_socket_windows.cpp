@@ -55,6 +55,11 @@ TerminalSocket AcceptConnection(TerminalSocket listener, std::string& peer, std:
     int length = sizeof remote;
     const SOCKET s = ::accept(Handle(listener), reinterpret_cast<sockaddr*>(&remote), &length);
     if (s != INVALID_SOCKET) {
+      // Replies and upload frames go out at once, not after the client's
+      // delayed acknowledgement of the previous segment.
+      const BOOL noDelay = TRUE;
+      ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                   sizeof noDelay);
       peer = ::inet_ntoa(remote.sin_addr);
       return static_cast<TerminalSocket>(s);
     }
