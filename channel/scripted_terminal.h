@@ -1,36 +1,61 @@
 // The scripted socket layer (socket_layer_scripted.cpp, target
 // ds_channel_scripted): a terminal without a network, for in-process dialog
-// tests and the fuzz targets. The terminal's bytes come from a script of
-// pieces, each piece due once the tool has sent a given number of command
-// lines (CR LF), and everything the tool sends is kept. A wait for a piece
-// that is not due yet runs out at once, as the channel's time-out would;
-// after the last piece the terminal has closed the connection. It implements
-// channel/socket_layer.h, so the channel's own logic runs unchanged above it.
+// tests and the fuzz targets. It plays a list of steps in order: it sends
+// pieces, reads the tool's command lines or data, falls silent, stops
+// reading, closes or resets. Nothing waits: a wait that the script cannot
+// satisfy (the terminal waits for the tool, or it is silent) runs out at
+// once, as the channel's time-out would. After the last step the terminal
+// has closed the connection. It implements channel/socket_layer.h, so the
+// channel's own logic runs unchanged above it; one thread, one connection
+// at a time.
 #ifndef DATENSCHLEUSE_CHANNEL_SCRIPTED_TERMINAL_H
 #define DATENSCHLEUSE_CHANNEL_SCRIPTED_TERMINAL_H
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
-struct ScriptedPiece {
-  std::size_t commandsBefore = 0;  // command lines the tool must have sent first
-  std::string bytes;
+struct ScriptedStep {
+  enum class Kind {
+    kSend,         // bytes for the tool, one receive's worth at most
+    kReadLine,     // the tool's bytes up to and including the next CR LF
+    kReadBytes,    // count more of the tool's bytes
+    kSilence,      // the tool's next wait for a reply runs out
+    kStopReading,  // the terminal takes nothing more: sends run out
+    kClose,        // the terminal closes its end
+    kReset,        // the terminal resets the connection (10054)
+  };
+  Kind kind = Kind::kClose;
+  std::string bytes;      // kSend
+  std::size_t count = 0;  // kReadBytes
 };
+
+namespace scripted {
+ScriptedStep Send(std::string bytes);
+ScriptedStep ReadLine();
+ScriptedStep ReadBytes(std::size_t count);
+ScriptedStep Silence();
+ScriptedStep StopReading();
+ScriptedStep Close();
+ScriptedStep Reset();
+}  // namespace scripted
 
 struct ScriptedTerminal {
-  std::vector<ScriptedPiece> pieces;
-  std::size_t next = 0;          // the piece to deliver next
-  std::size_t offset = 0;        // bytes of it already delivered
-  std::string sent;              // everything the tool has sent
-  std::size_t commandsSent = 0;  // CR LF pairs in sent
-  int opened = 0;                // sockets created
-  int closed = 0;                // sockets released
-  int layerStarts = 0;           // calls of SocketLayerStart
+  std::vector<ScriptedStep> steps;
+  int resolveError = 0;  // a host name lookup fails with this (11001: host unknown)
+  int connectError = 0;  // the connection attempt ends with this (10061: refused)
+
+  std::size_t next = 0;    // the step in hand
+  std::size_t offset = 0;  // bytes of a send step already delivered
+  std::size_t read = 0;    // bytes of sent the terminal has read
+  std::string sent;        // everything the tool has sent
+  int opened = 0;          // sockets created
+  int closed = 0;          // sockets released
+  int layerStarts = 0;     // calls of SocketLayerStart
 };
 
-// The terminal the layer plays; reset it before each dialog.
+// The terminal the layer plays; reset it (= ScriptedTerminal{}) and give it
+// its steps before each dialog.
 ScriptedTerminal& TheScriptedTerminal();
 
 #endif  // DATENSCHLEUSE_CHANNEL_SCRIPTED_TERMINAL_H

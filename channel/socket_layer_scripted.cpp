@@ -4,9 +4,54 @@
 #include "channel/scripted_terminal.h"
 #include "channel/socket_layer.h"
 
+namespace scripted {
+
+ScriptedStep Send(std::string bytes) {
+  ScriptedStep step;
+  step.kind = ScriptedStep::Kind::kSend;
+  step.bytes = std::move(bytes);
+  return step;
+}
+
+ScriptedStep ReadBytes(std::size_t count) {
+  ScriptedStep step;
+  step.kind = ScriptedStep::Kind::kReadBytes;
+  step.count = count;
+  return step;
+}
+
+namespace {
+ScriptedStep StepOf(ScriptedStep::Kind kind) {
+  ScriptedStep step;
+  step.kind = kind;
+  return step;
+}
+}  // namespace
+
+ScriptedStep ReadLine() {
+  return StepOf(ScriptedStep::Kind::kReadLine);
+}
+ScriptedStep Silence() {
+  return StepOf(ScriptedStep::Kind::kSilence);
+}
+ScriptedStep StopReading() {
+  return StepOf(ScriptedStep::Kind::kStopReading);
+}
+ScriptedStep Close() {
+  return StepOf(ScriptedStep::Kind::kClose);
+}
+ScriptedStep Reset() {
+  return StepOf(ScriptedStep::Kind::kReset);
+}
+
+}  // namespace scripted
+
 namespace {
 
+using Kind = ScriptedStep::Kind;
+
 constexpr SocketHandle kTheSocket = 7;
+constexpr int kWsaEconnreset = 10054;
 int lastError = 0;
 
 int Fail(int code) {
@@ -14,22 +59,38 @@ int Fail(int code) {
   return -1;
 }
 
-bool PieceDue(const ScriptedTerminal& peer) {
-  return peer.next < peer.pieces.size() &&
-         peer.pieces[peer.next].commandsBefore <= peer.commandsSent;
+// Takes every read step the tool's bytes already satisfy, and returns the
+// step in hand: null once the script is done (the terminal has closed).
+const ScriptedStep* StepInHand(ScriptedTerminal& terminal) {
+  while (terminal.next < terminal.steps.size()) {
+    const ScriptedStep& step = terminal.steps[terminal.next];
+    if (step.kind == Kind::kReadLine) {
+      const std::size_t end = terminal.sent.find("\r\n", terminal.read);
+      if (end == std::string::npos) return &step;
+      terminal.read = end + 2;
+    } else if (step.kind == Kind::kReadBytes) {
+      if (terminal.sent.size() - terminal.read < step.count) return &step;
+      terminal.read += step.count;
+    } else {
+      return &step;
+    }
+    ++terminal.next;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 ScriptedTerminal& TheScriptedTerminal() {
-  static ScriptedTerminal peer;
-  return peer;
+  static ScriptedTerminal terminal;
+  return terminal;
 }
 
 int SocketLayerStart() {
   ++TheScriptedTerminal().layerStarts;
   return 0;
 }
+
 int SocketLastError() {
   return lastError;
 }
@@ -48,45 +109,58 @@ bool SocketConnect(SocketHandle, const SocketDestination&) {
   return false;
 }
 
+// Room to send unless the terminal has stopped reading.
 int SocketWaitWritable(SocketHandle, int) {
-  return kWaitReady;
+  const ScriptedStep* step = StepInHand(TheScriptedTerminal());
+  return step != nullptr && step->kind == Kind::kStopReading ? kWaitTimedOut : kWaitReady;
 }
 
-// Ready when a piece is due or the terminal has nothing more to say (it has
-// closed); otherwise the wait runs out.
+// Ready when the terminal sends, closes or resets; a silence is spent by the
+// wait it ends; a terminal that waits for the tool lets the wait run out.
 int SocketWaitReadable(SocketHandle, int) {
-  const ScriptedTerminal& peer = TheScriptedTerminal();
-  if (PieceDue(peer) || peer.next >= peer.pieces.size()) return kWaitReady;
-  return kWaitTimedOut;
+  ScriptedTerminal& terminal = TheScriptedTerminal();
+  const ScriptedStep* step = StepInHand(terminal);
+  if (step == nullptr) return kWaitReady;
+  switch (step->kind) {
+    case Kind::kSend:
+    case Kind::kClose:
+    case Kind::kReset:
+      return kWaitReady;
+    case Kind::kSilence:
+      ++terminal.next;
+      return kWaitTimedOut;
+    default:
+      return kWaitTimedOut;
+  }
 }
 
 int SocketPendingError(SocketHandle) {
-  return 0;
+  return TheScriptedTerminal().connectError;
 }
 
 int SocketSendTo(SocketHandle, const char* data, int length, const SocketDestination&) {
-  ScriptedTerminal& peer = TheScriptedTerminal();
-  for (int i = 0; i < length; ++i) {
-    const bool lineEnd = data[i] == '\n' && !peer.sent.empty() && peer.sent.back() == '\r';
-    peer.sent += data[i];
-    if (lineEnd) ++peer.commandsSent;
-  }
+  ScriptedTerminal& terminal = TheScriptedTerminal();
+  const ScriptedStep* step = StepInHand(terminal);
+  if (step != nullptr && step->kind == Kind::kStopReading) return Fail(kWsaEwouldblock);
+  terminal.sent.append(data, static_cast<std::size_t>(length));
   return length;
 }
 
-// One call delivers the due piece, or as much of it as fits; 0 once the
-// script is done (the terminal closed).
+// One call delivers the piece in hand, or as much of it as fits; 0 once the
+// terminal has closed.
 int SocketReceiveFrom(SocketHandle, char* buffer, int length) {
-  ScriptedTerminal& peer = TheScriptedTerminal();
-  if (peer.next >= peer.pieces.size()) return 0;
-  if (!PieceDue(peer)) return Fail(kWsaEwouldblock);
-  const std::string& bytes = peer.pieces[peer.next].bytes;
-  const std::size_t count = std::min(bytes.size() - peer.offset, static_cast<std::size_t>(length));
-  std::memcpy(buffer, bytes.data() + peer.offset, count);
-  peer.offset += count;
-  if (peer.offset == bytes.size()) {
-    ++peer.next;
-    peer.offset = 0;
+  ScriptedTerminal& terminal = TheScriptedTerminal();
+  const ScriptedStep* step = StepInHand(terminal);
+  if (step == nullptr || step->kind == Kind::kClose) return 0;
+  if (step->kind == Kind::kReset) return Fail(kWsaEconnreset);
+  if (step->kind != Kind::kSend) return Fail(kWsaEwouldblock);
+  const std::size_t count =
+      std::min(step->bytes.size() - terminal.offset, static_cast<std::size_t>(length));
+  std::memcpy(buffer, step->bytes.data() + terminal.offset, count);
+  terminal.offset += count;
+  if (terminal.offset == step->bytes.size()) {
+    ++terminal.next;
+    terminal.offset = 0;
   }
   return static_cast<int>(count);
 }
@@ -98,7 +172,7 @@ bool SocketCloseHandle(SocketHandle) {
 
 int SocketResolveHost(const char*, std::uint32_t& address) {
   address = 0x0100007Fu;
-  return 0;
+  return TheScriptedTerminal().resolveError;
 }
 
 std::uint32_t SocketParseDottedAddress(const char*) {

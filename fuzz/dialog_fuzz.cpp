@@ -83,19 +83,29 @@ const std::string& ServerDirectory() {
   return directory;
 }
 
-std::vector<ScriptedPiece> ReadPieces(const std::uint8_t* data, std::size_t size) {
-  std::vector<ScriptedPiece> pieces;
-  std::size_t commands = 0;
+// The terminal's steps: each piece is sent once the tool has sent the
+// command lines its header asks for (one more line read per bit 15).
+std::vector<ScriptedStep> ReadSteps(const std::uint8_t* data, std::size_t size) {
+  std::vector<ScriptedStep> steps;
   std::size_t i = 0;
   while (i + 2 <= size) {
     const unsigned header = static_cast<unsigned>(data[i]) << 8 | data[i + 1];
     i += 2;
-    if ((header & 0x8000u) != 0) ++commands;
+    if ((header & 0x8000u) != 0) steps.push_back(scripted::ReadLine());
     const std::size_t length = std::min<std::size_t>(header & 0x7FFFu, size - i);
-    if (length > 0) pieces.push_back({commands, std::string(AsText(data + i, length))});
+    if (length > 0) steps.push_back(scripted::Send(std::string(AsText(data + i, length))));
     i += length;
   }
-  return pieces;
+  return steps;
+}
+
+std::size_t LinesIn(const std::string& sent) {
+  std::size_t lines = 0;
+  for (std::size_t at = sent.find("\r\n"); at != std::string::npos;
+       at = sent.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  return lines;
 }
 
 TransferRun StartRun(unsigned kind) {
@@ -155,7 +165,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   WriteFile(dir + "/Bew.dta", kOldServerFile);
   ScriptedTerminal& peer = TheScriptedTerminal();
   peer = ScriptedTerminal{};
-  peer.pieces = ReadPieces(data + 1, size - 1);
+  peer.steps = ReadSteps(data + 1, size - 1);
 
   TransferRun run = StartRun((data[0] & 0x7Fu) % 5u);
   run.verbose = (data[0] & 0x80u) != 0 ? 1 : 0;
@@ -178,7 +188,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   // characters hold no number (the protocol's rule, which a scheduler cannot
   // tell from success). The whole script has sent every command; no data
   // file holds a CR LF, so the command lines are the CR LF pairs sent.
-  const bool completed = peer.commandsSent + 1 == run.script->entries.size();
+  const bool completed = LinesIn(peer.sent) + 1 == run.script->entries.size();
   if (outcome.code == 0 && !outcome.endProcess && !completed) {
     FUZZ_CHECK(LeadingNumber(std::string_view(outcome.resultText).substr(0, 3)) == 0);
   }

@@ -38,7 +38,10 @@ DialogRequest RequestOf(const TransferRun& run) {
 MemoryTrial RunWithFailingEntry(TransferRun& run, bool failWhileBuilding) {
   ScriptedTerminal& terminal = TheScriptedTerminal();
   terminal = ScriptedTerminal{};
-  terminal.pieces = {{0, "200 da\r\n"}, {1, "331 ok\r\n"}, {2, "230 ok\r\n"}, {3, "200 los\r\n"}};
+  terminal.steps = {scripted::Send("200 da\r\n"), scripted::ReadLine(),
+                    scripted::Send("331 ok\r\n"), scripted::ReadLine(),
+                    scripted::Send("230 ok\r\n"), scripted::ReadLine(),
+                    scripted::Send("200 los\r\n")};
   int error = 0;
   KVSocket* channel = KVSocketCreate(&error);
   EXPECT_NE(channel, nullptr);
