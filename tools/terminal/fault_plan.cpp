@@ -32,6 +32,7 @@ constexpr ActionEntry kActions[] = {
     {"length-wrong", FaultKind::kLengthWrong, false, true},
     {"declare", FaultKind::kDeclare, true, true},
     {"no-begin", FaultKind::kNoBegin, false, true},
+    {"no-line-end", FaultKind::kNoLineEnd, false, true},
     {"close", FaultKind::kClose, false, false},
     {"reset", FaultKind::kReset, false, false},
     {"reset-after", FaultKind::kResetAfter, false, false},
@@ -108,7 +109,8 @@ const char* StepName(TerminalStep step) {
 bool AddFault(FaultPlan& plan, std::string_view option, bool refusal, std::string& error) {
   const std::size_t equals = option.find('=');
   if (equals == std::string_view::npos) {
-    error = "expected STEP=" + std::string(refusal ? "REPLY" : "ACTION") + ": " + std::string(option);
+    error =
+        "expected STEP=" + std::string(refusal ? "REPLY" : "ACTION") + ": " + std::string(option);
     return false;
   }
   Fault fault;
