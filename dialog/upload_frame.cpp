@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::size_t kMarkLength = sizeof kFrameTrailerMark - 1;
+static_assert(kFrameFirstLineLimit == kReplyLimit, "a first line is one reply");
 
 bool Reserve(std::vector<char>& text, std::size_t capacity) {
   try {
@@ -117,8 +118,9 @@ bool UploadFrameComplete(const UploadFrame& frame) {
 }
 
 bool UploadFrameRefused(const UploadFrame& frame) {
-  return frame.lineEnd != std::string::npos && !UploadFrameComplete(frame) &&
-         frame.text.size() >= frame.sizeBound;
+  // One byte more than the limit may be the CR of a line end still to come.
+  if (frame.lineEnd == std::string::npos) return frame.text.size() > kFrameFirstLineLimit + 1;
+  return !UploadFrameComplete(frame) && frame.text.size() >= frame.sizeBound;
 }
 
 UploadFrameCheck UploadFrameParse(const UploadFrame& frame) {

@@ -21,6 +21,10 @@ constexpr std::size_t kFrameTrailerLength = 12;
 constexpr std::size_t kFrameReserveHintLimit = std::size_t{256} << 20;
 // The declared length is read from at most this many characters.
 constexpr std::size_t kFrameLengthTextLimit = 99;
+// The first line is the terminal's reply to the upload command, and a reply
+// is read whole into a buffer of kReplyLimit bytes: a first line that has not
+// ended within that many bytes is no frame.
+constexpr std::size_t kFrameFirstLineLimit = 2000;
 
 struct UploadFrame {
   // The gathered text; a NUL byte ends a piece's part of it. A vector, so
@@ -69,7 +73,8 @@ bool UploadFrameComplete(const UploadFrame& frame);
 
 // True once the frame can no longer agree with its declared length, so that
 // gathering more would only take memory: the first line is in and holds no
-// "BEGIN ", or the gathered text has reached the first line, the declared
+// "BEGIN ", the first line has passed kFrameFirstLineLimit bytes without its
+// CR LF, or the gathered text has reached the first line, the declared
 // length and the trailer without a complete trailer. UploadFrameParse then
 // judges it malformed.
 bool UploadFrameRefused(const UploadFrame& frame);

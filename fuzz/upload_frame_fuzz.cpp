@@ -80,11 +80,13 @@ bool ReferenceDeclared(const std::string& text, std::size_t lineEnd, long& decla
 }
 
 // Gathering stops early once the frame cannot agree with its declared
-// length: no "BEGIN " on the first line, or first line, declared length and
-// trailer reached without a complete trailer.
+// length: a first line of more than 2000 bytes (without its CR LF), no "BEGIN " on the first
+// line, or first line, declared length and trailer reached without a
+// complete trailer.
 bool ReferenceRefused(const std::string& text) {
   const std::size_t lineEnd = text.find("\r\n");
-  if (lineEnd == std::string::npos || ReferenceComplete(text)) return false;
+  if (lineEnd == std::string::npos) return text.size() > 2001;  // 2001: a CR whose LF may follow
+  if (ReferenceComplete(text)) return false;
   long declared = 0;
   if (!ReferenceDeclared(text, lineEnd, declared)) return true;
   return text.size() >=

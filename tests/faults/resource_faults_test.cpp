@@ -217,11 +217,12 @@ TEST_P(FrameOverrun, IsRefusedAtOnceWithTheMismatch) {
   EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
 }
 
-INSTANTIATE_TEST_SUITE_P(ResourceFault, FrameOverrun,
-                         ::testing::Values(OverrunCase{"DeclaresTenBytes", 202,
-                                                       "upload=declare:10"},
-                                           OverrunCase{"WithoutBegin", 203, "upload=no-begin"}),
-                         [](const auto& testCase) { return std::string(testCase.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    ResourceFault, FrameOverrun,
+    ::testing::Values(OverrunCase{"DeclaresTenBytes", 202, "upload=declare:10"},
+                      OverrunCase{"WithoutBegin", 203, "upload=no-begin"},
+                      OverrunCase{"FirstLineWithoutLineEnd", 209, "upload=no-line-end"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // A file to send that is no regular file cannot be sized: the run ends with
 // -1 at once, prints nothing and logs nothing, before its contents are read

@@ -32,6 +32,7 @@ constexpr ActionEntry kActions[] = {
     {"length-wrong", FaultKind::kLengthWrong, false, true},
     {"declare", FaultKind::kDeclare, true, true},
     {"no-begin", FaultKind::kNoBegin, false, true},
+    {"no-line-end", FaultKind::kNoLineEnd, false, true},
     {"close", FaultKind::kClose, false, false},
     {"reset", FaultKind::kReset, false, false},
     {"reset-after", FaultKind::kResetAfter, false, false},

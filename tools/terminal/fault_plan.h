@@ -24,6 +24,7 @@ enum class FaultKind {
   kLengthWrong,  // upload frame: declared length one more than the data
   kDeclare,      // value: upload frame: declare this length whatever the data
   kNoBegin,      // upload frame: a first line without "BEGIN "
+  kNoLineEnd,    // upload frame: no CR LF after the first line
   kClose,        // close the connection instead of replying
   kReset,        // reset the connection instead of replying
   kResetAfter,   // reply, then reset the connection at once

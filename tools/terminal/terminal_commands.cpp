@@ -132,7 +132,8 @@ std::string BuildUploadFrame(std::string_view data, const FrameFaults& faults) {
   if (faults.crcWrong) crc = static_cast<std::uint16_t>(crc ^ 0x0101u);
   const std::size_t declared = faults.declared >= 0 ? static_cast<std::size_t>(faults.declared)
                                                     : data.size() + (faults.lengthWrong ? 1 : 0);
-  std::string frame = (faults.noBegin ? "200 " : "200 BEGIN ") + std::to_string(declared) + "\r\n";
+  std::string frame = (faults.noBegin ? "200 " : "200 BEGIN ") + std::to_string(declared);
+  if (!faults.noLineEnd) frame += "\r\n";
   frame.append(data);
   frame += "250 END ";
   frame += faults.crcLower ? Crc16Text(crc) : Crc16TrailerText(crc);

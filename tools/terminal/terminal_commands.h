@@ -46,11 +46,13 @@ struct FrameFaults {
   bool crcLower = false;
   bool crcWrong = false;
   bool lengthWrong = false;
-  int declared = -1;     // from 0: the declared length instead of the data's
-  bool noBegin = false;  // the first line without "BEGIN "
+  int declared = -1;       // from 0: the declared length instead of the data's
+  bool noBegin = false;    // the first line without "BEGIN "
+  bool noLineEnd = false;  // no CR LF after the first line
 };
 
 // "200 BEGIN <length>\r\n" + data + "250 END " + upper-case CRC + "\r\n".
+constexpr std::size_t kUploadTrailerLength = 14;  // "250 END ", the CRC, CR LF
 std::string BuildUploadFrame(std::string_view data, const FrameFaults& faults);
 
 #endif  // DATENSCHLEUSE_TOOLS_TERMINAL_TERMINAL_COMMANDS_H

@@ -111,6 +111,7 @@ const char* TerminalHelpText() {
          "  length-wrong  upload only: declared length one more than the data\n"
          "  declare:N     upload only: declared length N whatever the data\n"
          "  no-begin      upload only: first line without BEGIN\n"
+         "  no-line-end   upload only: no CR LF after the first line\n"
          "\n"
          "A line \"ready: listening on ADDRESS:PORT\" on standard output tells that\n"
          "connections are accepted. The exit code is 0 after the last connection,\n"

@@ -212,11 +212,13 @@ bool HandleUpload(Session& session, std::string_view line) {
     frameFaults.declared = declare->value;
   }
   frameFaults.noBegin = FindFault(faults, FaultKind::kNoBegin) != nullptr;
+  frameFaults.noLineEnd = FindFault(faults, FaultKind::kNoLineEnd) != nullptr;
   const std::string frame = BuildUploadFrame(data, frameFaults);
-  const std::size_t firstLineEnd = frame.find("\r\n");
-  const std::string logText = frame.substr(0, firstLineEnd) + " + " + std::to_string(data.size()) +
-                              " data bytes + " +
-                              Printable(frame.substr(firstLineEnd + 2 + data.size()));
+  const std::size_t head = frame.size() - data.size() - kUploadTrailerLength;
+  const std::size_t firstLineLength = frameFaults.noLineEnd ? head : head - 2;
+  const std::string logText = frame.substr(0, firstLineLength) + " + " +
+                              std::to_string(data.size()) + " data bytes + " +
+                              Printable(frame.substr(head + data.size()));
   Delivery delivery{session.connection, session.log, session.options.pauseMs};
   return DeliverReply(delivery, faults, frame, logText);
 }
