@@ -62,16 +62,13 @@ DialogRequest RequestOf(const TransferRun& run) {
   return request;
 }
 
-DialogTrial RunDialog(TransferRun& run, std::uint16_t port, int timeoutSeconds,
-                      std::size_t uploadMemoryLimit) {
+DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit) {
   DialogTrial outcome;
   int createError = 0;
   KVSocket* channel = KVSocketCreate(&createError);
   EXPECT_NE(channel, nullptr) << "channel not created: " << createError;
   if (channel == nullptr) return outcome;
   DialogSettings settings;
-  settings.port = port;
-  settings.timeoutSeconds = timeoutSeconds;
   settings.uploadMemoryLimit = uploadMemoryLimit;
   testing::internal::CaptureStdout();
   static_cast<DialogOutcome&>(outcome) =

@@ -1,5 +1,6 @@
 // Shared helpers of the dialog tests: runs built the way the driver builds
-// them, and one dialog over a real channel with the console captured.
+// them, and one dialog over the channel on the scripted terminal
+// (played_terminal.h) with the console captured.
 #ifndef DATENSCHLEUSE_TESTS_DIALOG_DIALOG_FIXTURE_H
 #define DATENSCHLEUSE_TESTS_DIALOG_DIALOG_FIXTURE_H
 
@@ -35,10 +36,9 @@ struct DialogTrial : DialogOutcome {
   std::string console;  // as the console shows it (UTF-8)
 };
 
-// Creates a channel, runs the dialog for the run against port with a short
-// time-out, destroys the channel.
-DialogTrial RunDialog(TransferRun& run, std::uint16_t port, int timeoutSeconds = 2,
-                      std::size_t uploadMemoryLimit = SIZE_MAX);
+// Creates a channel, runs the dialog for the run against the played
+// terminal, destroys the channel.
+DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit = SIZE_MAX);
 
 // The dialog's request for a run, as the driver makes it.
 DialogRequest RequestOf(const TransferRun& run);

@@ -9,7 +9,7 @@
 #include "platform/file_facts.h"
 #include "session/script_entries.h"
 #include "tests/dialog/dialog_fixture.h"
-#include "tests/dialog/scripted_peer.h"
+#include "tests/dialog/played_terminal.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -18,6 +18,12 @@ std::string Data(std::size_t size) {
   std::string data(size, '\0');
   for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 37 + 11) % 256);
   return data;
+}
+
+// A download-all's source argument naming the directory: it ends with the
+// separator of every platform, the backslash.
+std::string ListDirectory(const TempDir& dir) {
+  return dir.path + "\\";
 }
 
 // The verbose counter lines of a console text, one number each.
@@ -44,10 +50,10 @@ TEST(DownloadSender, SendsThePiecesAndAppendsTheLowerCaseCrc) {
     WriteFileBytes(dir.File("f.dta"), data);
     TransferRun run = DownloadRun(dir.File("f.dta"), "f.dta", 1);
     const std::string begin = run.script->entries[3].substr(3);
-    ScriptedPeer peer({Send("200 da\r\n"), ReadLine(), Send("331 ok\r\n"), ReadLine(),
-                       Send("230 ok\r\n"), ReadLine(), Send("200 los\r\n"), ReadBytes(c.size),
-                       ReadLine(), Send("250 fertig\r\n")});
-    const DialogTrial outcome = RunDialog(run, peer.Port());
+    PlayedTerminal peer({Send("200 da\r\n"), ReadLine(), Send("331 ok\r\n"), ReadLine(),
+                         Send("230 ok\r\n"), ReadLine(), Send("200 los\r\n"), ReadBytes(c.size),
+                         ReadLine(), Send("250 fertig\r\n")});
+    const DialogTrial outcome = RunDialog(run);
     const std::string crc = DataCrcText(data);
     sawLetter = sawLetter || crc.find_first_of("abcdef") != std::string::npos;
     EXPECT_EQ(outcome.code, 0);
@@ -120,12 +126,12 @@ TEST(DownloadAll, ListBecomesOnePairOfEntriesPerFile) {
     for (const auto& [name, contents] : c.files) WriteFileBytes(dir.File(name), contents);
     TransferRun run = LoginRun("DNLA");
     const DownloadAllExpansion expansion =
-        ExpandDownloadAll(dir.path + "/", VerboseSink{}, run.script);
+        ExpandDownloadAll(ListDirectory(dir), VerboseSink{}, run.script);
     EXPECT_EQ(expansion.result, c.result);
     EXPECT_FALSE(expansion.outOfMemory);
-    EXPECT_EQ(expansion.directory, dir.path + "/");
+    EXPECT_EQ(expansion.directory, ListDirectory(dir));
     if (c.result == 0) {
-      EXPECT_EQ(expansion.fileInHand, c.sent.empty() ? "" : dir.File(c.sent.back()));
+      EXPECT_EQ(expansion.fileInHand, c.sent.empty() ? "" : ListDirectory(dir) + c.sent.back());
     }
 
     std::vector<ScriptEntry> expected(run.script->entries.begin(), run.script->entries.begin() + 3);
@@ -147,16 +153,16 @@ TEST(DownloadAll, SendsEveryListedFileWithItsOwnCrc) {
   WriteFileBytes(dir.File("LEER.DTA"), "");
   WriteFileBytes(dir.File("IDSTAMM.DTA"), "ID1\n");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  std::vector<PeerStep> steps = LoginSteps();
+  run.sourceFile = ListDirectory(dir);
+  std::vector<ScriptedStep> steps = LoginSteps();
   for (std::size_t size : {a.size(), std::size_t{0}, std::size_t{4}}) {
-    for (const PeerStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(size), ReadLine(),
-                                 Send("250 Datei " + std::to_string(size) + "\r\n")}) {
+    for (const ScriptedStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(size), ReadLine(),
+                                     Send("250 Datei " + std::to_string(size) + "\r\n")}) {
       steps.push_back(step);
     }
   }
-  ScriptedPeer peer(steps);
-  const DialogTrial outcome = RunDialog(run, peer.Port());
+  PlayedTerminal peer(steps);
+  const DialogTrial outcome = RunDialog(run);
   EXPECT_EQ(outcome.code, 0);
   EXPECT_EQ(outcome.resultText, "250 Datei 4");
   std::string expected = LoginLines();
@@ -176,25 +182,25 @@ TEST(DownloadAll, RefusalNamesTheFileInHand) {
   WriteFileBytes(dir.File("A.DTA"), "a");
   WriteFileBytes(dir.File("B.DTA"), "b");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  std::vector<PeerStep> steps = LoginSteps();
-  for (const PeerStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(1), ReadLine(),
-                               Send("250 ok\r\n"), ReadLine(), Send("553 voll\r\n")}) {
+  run.sourceFile = ListDirectory(dir);
+  std::vector<ScriptedStep> steps = LoginSteps();
+  for (const ScriptedStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(1), ReadLine(),
+                                   Send("250 ok\r\n"), ReadLine(), Send("553 voll\r\n")}) {
     steps.push_back(step);
   }
-  ScriptedPeer peer(steps);
-  const DialogTrial outcome = RunDialog(run, peer.Port());
+  PlayedTerminal peer(steps);
+  const DialogTrial outcome = RunDialog(run);
   EXPECT_EQ(outcome.code, 553);
   EXPECT_EQ(outcome.resultText, "553 voll");
-  EXPECT_EQ(outcome.fileInHand, dir.File("B.DTA"));
+  EXPECT_EQ(outcome.fileInHand, ListDirectory(dir) + "B.DTA");
 }
 
 TEST(DownloadAll, MissingListConnectsFirstAndSendsNothing) {
   TempDir dir;
   TransferRun run = LoginRun("DNLA", 1);
-  run.sourceFile = dir.path + "/";
-  ScriptedPeer peer({Send("200 da\r\n")});
-  const DialogTrial outcome = RunDialog(run, peer.Port());
+  run.sourceFile = ListDirectory(dir);
+  PlayedTerminal peer({Send("200 da\r\n")});
+  const DialogTrial outcome = RunDialog(run);
   EXPECT_EQ(outcome.code, 98);
   EXPECT_EQ(outcome.console, "DNLLIST.TXT Datei auf Server nicht gefunden\n");
   EXPECT_EQ(outcome.resultText, "");
@@ -206,9 +212,9 @@ TEST(DownloadAll, EmptyListOnlyLogsIn) {
   TempDir dir;
   WriteFileBytes(dir.File("DNLLIST.TXT"), "");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  ScriptedPeer peer(LoginSteps());
-  const DialogTrial outcome = RunDialog(run, peer.Port());
+  run.sourceFile = ListDirectory(dir);
+  PlayedTerminal peer(LoginSteps());
+  const DialogTrial outcome = RunDialog(run);
   EXPECT_EQ(outcome.code, 0);
   EXPECT_EQ(outcome.resultText, "");
   EXPECT_EQ(peer.Transcript(), LoginLines());
@@ -218,9 +224,9 @@ TEST(DownloadAll, UnsizableListedFileEndsTheProcessBeforeAnyCommand) {
   TempDir dir;
   WriteFileBytes(dir.File("DNLLIST.TXT"), "\n");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  ScriptedPeer peer({Send("200 da\r\n")});
-  const DialogTrial outcome = RunDialog(run, peer.Port());
+  run.sourceFile = ListDirectory(dir);
+  PlayedTerminal peer({Send("200 da\r\n")});
+  const DialogTrial outcome = RunDialog(run);
   EXPECT_TRUE(outcome.endProcess);
   EXPECT_EQ(outcome.code, kExitCannotSize);
   EXPECT_EQ(outcome.console, "");
