@@ -7,12 +7,11 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 #include <cerrno>
 
@@ -27,11 +26,17 @@ bool ArgumentToInternal(const char* argument, std::string& internal) {
   return true;
 }
 
-std::string InternalToConsole(std::string_view text) { return std::string(text); }
+std::string InternalToConsole(std::string_view text) {
+  return std::string(text);
+}
 
-bool IsDirectorySeparator(char c) { return c == '\\'; }
+bool IsDirectorySeparator(char c) {
+  return c == '\\';
+}
 
-std::string NativePath(std::string_view path) { return std::string(path); }
+std::string NativePath(std::string_view path) {
+  return std::string(path);
+}
 
 std::FILE* OpenFile(std::string_view path, const char* mode) {
   if (path.empty()) {
@@ -104,6 +109,13 @@ bool FlushReplacedFile(const std::string& target) {
 bool CreateFileBeside(std::string_view targetPath, FileBeside& beside) {
   beside = FileBeside{};
   const std::string target = NativePath(targetPath);
+  // A directory is never replaced by a file (ReplaceFile would take an empty
+  // one under some systems); POSIX refuses it at the rename.
+  const DWORD attributes = ::GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    errno = EISDIR;
+    return false;
+  }
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = CandidateName(target, attempt);
     int fd = -1;

@@ -5,12 +5,12 @@
 
 namespace {
 
-std::size_t failAtLeast = 0;  // 0: the switch is off
+std::size_t failSize = 0;  // 0: the switch is off
 int failed = 0;
 
 void* Allocate(std::size_t size) {
-  if (failAtLeast != 0 && size >= failAtLeast) {
-    failAtLeast = 0;
+  if (failSize != 0 && size == failSize) {
+    failSize = 0;
     ++failed;
     return nullptr;
   }
@@ -25,8 +25,8 @@ void* AllocateOrThrow(std::size_t size) {
 
 }  // namespace
 
-void FailNextAllocationOfAtLeast(std::size_t size) {
-  failAtLeast = size;
+void FailNextAllocationOf(std::size_t size) {
+  failSize = size;
 }
 
 int FailedAllocations() {

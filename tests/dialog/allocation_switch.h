@@ -6,9 +6,9 @@
 
 #include <cstddef>
 
-// The next allocation of at least size bytes fails (std::bad_alloc, or null
+// The next allocation of exactly size bytes fails (std::bad_alloc, or null
 // for the nothrow forms); later ones succeed again.
-void FailNextAllocationOfAtLeast(std::size_t size);
+void FailNextAllocationOf(std::size_t size);
 
 // Allocations failed by the switch since the program started.
 int FailedAllocations();

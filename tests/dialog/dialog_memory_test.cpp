@@ -14,10 +14,10 @@
 
 namespace {
 
-// Larger than every text the script assembly and the download-all handle
-// here, and reached by the script's list of entries once it holds more than
-// four: the first allocation of this size is the room for the next entry.
-constexpr std::size_t kEntryRoom = 200;
+// The room the script's list of entries takes when it grows past four
+// entries (it doubles its room): the first allocation of this size is the
+// room for the next entry. The trial checks that the switch was reached.
+constexpr std::size_t kEntryRoom = 8 * sizeof(ScriptEntry);
 
 struct MemoryTrial {
   DialogOutcome outcome;
@@ -47,9 +47,9 @@ MemoryTrial RunWithFailingEntry(TransferRun& run, bool failWhileBuilding) {
   EXPECT_NE(channel, nullptr);
   MemoryTrial trial;
   const int before = FailedAllocations();
-  if (failWhileBuilding) FailNextAllocationOfAtLeast(kEntryRoom);
+  if (failWhileBuilding) FailNextAllocationOf(kEntryRoom);
   EXPECT_EQ(BuildSessionScript(run), 0);
-  if (!failWhileBuilding) FailNextAllocationOfAtLeast(kEntryRoom);
+  if (!failWhileBuilding) FailNextAllocationOf(kEntryRoom);
   trial.outcome = RunTerminalDialog(channel, RequestOf(run), run.script);
   trial.failed = FailedAllocations() - before;
   KVSocketDestroy(channel);
@@ -70,7 +70,7 @@ TEST(ScriptEntryOutOfMemory, EndsTheDialogAsOutOfMemory) {
     int opened;              // connections the terminal saw
   } cases[] = {
       {"a single download loses its END entry", "DNL", dir.File("Leser.dta"), true, 0},
-      {"a download-all loses a listed file's entry", "DNLA", dir.path + "/", false, 1},
+      {"a download-all loses a listed file's entry", "DNLA", dir.path + "\\", false, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
