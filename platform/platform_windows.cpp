@@ -7,11 +7,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
-#include <windows.h>
 
 #include <cerrno>
 
@@ -26,17 +27,11 @@ bool ArgumentToInternal(const char* argument, std::string& internal) {
   return true;
 }
 
-std::string InternalToConsole(std::string_view text) {
-  return std::string(text);
-}
+std::string InternalToConsole(std::string_view text) { return std::string(text); }
 
-bool IsDirectorySeparator(char c) {
-  return c == '\\';
-}
+bool IsDirectorySeparator(char c) { return c == '\\'; }
 
-std::string NativePath(std::string_view path) {
-  return std::string(path);
-}
+std::string NativePath(std::string_view path) { return std::string(path); }
 
 std::FILE* OpenFile(std::string_view path, const char* mode) {
   if (path.empty()) {
