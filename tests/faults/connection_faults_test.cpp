@@ -128,8 +128,8 @@ const Case kCases[] = {
      ExitOf(kReset),
      kReadReset,
      {"A.DTA"}},
-    // The record then names the first file's reply, and with it (its "250")
-    // the whole list, although the run failed: the exit code tells.
+    // The result line is still the first file's reply, with its "250"; the
+    // record names the file in hand all the same, not the whole list.
     {"DnlaSecondDataReset",
      23,
      Transfer::kDnla,
