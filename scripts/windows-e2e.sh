@@ -224,12 +224,6 @@ run_case trailer-line-end-apart 0 --fault upload=pieces:2 --pause 5 -- \
   UPL @TERMINAL@ Bewegungsdaten.dta "$server\\Bewegungsdaten.dta" 1
 run_case refusal-without-number 99 --refuse "user=ERR Benutzer unbekannt" -- \
   DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta
-# A terminal that accepts and resets at once has been connected: every run
-# reads the reset (10054), none reports a failed open, whatever the timing.
-for run in 1 2 3 4 5 6 7 8; do
-  run_case accepted-then-reset-$run 10054 --fault greeting=reset -- \
-    DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta
-done
 
 # Codes past 8 bits: the Windows program ends with the full number.
 run_case refused-download 550 --refuse "download=550 Datei gesperrt" -- \
