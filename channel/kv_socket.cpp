@@ -48,13 +48,13 @@ void StoreText(char (&field)[Size], const char* text, std::size_t length) {
 
 // Whole seconds from now to the deadline, never negative.
 int SecondsLeft(std::time_t deadline) {
-  const std::time_t left = deadline - std::time(nullptr);
+  const std::time_t left = deadline - SocketNow();
   if (left <= 0) return 0;
   return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
 std::time_t DeadlineAfter(int seconds) {
-  return std::time(nullptr) + seconds;
+  return SocketNow() + seconds;
 }
 
 // A connection attempt that the peer or the network turned down. On Windows
@@ -78,16 +78,35 @@ bool IsFailedAttempt(int code) {
   }
 }
 
-// Waits for a connect that is under way. Returns 0 once connected.
+// A reset is only ever reported for a connection that was made: an attempt
+// that the peer turns down is refused, not reset.
+constexpr int kWsaEconnreset = 10054;
+
+// Waits for a connect that is under way. Returns 0 once connected. The
+// outcome is the connect's alone: a terminal that accepts and resets at once
+// has connected, and its reset is left for the next receive or send, as if it
+// had come a moment later.
 int AwaitConnection(KVSocket* channel) {
   const int ready = SocketWaitWritable(channel->socketHandle, channel->timeoutSeconds);
   if (ready == kWaitTimedOut) return FailAndClose(channel, kWsaEconnaborted);
   if (ready == kWaitFailed) return FailAndClose(channel, SocketLastError());
   // Writable also means that the attempt has ended in failure.
-  if (SocketPendingError(channel->socketHandle) != 0) {
-    return FailAndClose(channel, kWsaEconnaborted);
+  const int pending = SocketPendingError(channel->socketHandle);
+  if (pending == kWsaEconnreset) {
+    channel->pendingReset = pending;
+    return 0;
   }
+  if (pending != 0) return FailAndClose(channel, kWsaEconnaborted);
   return 0;
+}
+
+// Reports a reset kept by the open: records it, drops the socket and returns
+// true. False when there is none.
+bool FailOnPendingReset(KVSocket* channel) {
+  if (channel->pendingReset == 0) return false;
+  FailAndClose(channel, channel->pendingReset);
+  channel->pendingReset = 0;
+  return true;
 }
 
 }  // namespace
@@ -163,6 +182,7 @@ int KVSocketSetTimeout(KVSocket* channel, int seconds) {
 int KVSocketOpen(KVSocket* channel) {
   if (!TagMatches(channel)) return kWsaEinval;
   if (channel->socketHandle != kNoSocket) KVSocketClose(channel);
+  channel->pendingReset = 0;
   channel->socketHandle = SocketCreateStream();
   if (channel->socketHandle == kNoSocket) return Record(channel, SocketLastError());
   if (!SocketSetNonBlocking(channel->socketHandle)) return Record(channel, SocketLastError());
@@ -181,22 +201,35 @@ int KVSocketClose(KVSocket* channel) {
   if (channel->socketHandle == kNoSocket) return 0;
   const bool closed = SocketCloseHandle(channel->socketHandle);
   channel->socketHandle = kNoSocket;
+  channel->pendingReset = 0;
   return closed ? 0 : Record(channel, SocketLastError());
 }
 
-// Collects at least the smaller of length and minimum bytes before the
-// deadline. A peer that closes its end ends the wait at once with the result
-// the deadline would give; like a time-out, that leaves the socket open and
-// lastError as it was.
+std::time_t KVSocketDeadline(const KVSocket* channel) {
+  return DeadlineAfter(TagMatches(channel) ? channel->timeoutSeconds : 0);
+}
+
 int KVSocketReceive(KVSocket* channel, char* buffer, int length, int minimum) {
+  if (!TagMatches(channel)) return -1;
+  return KVSocketReceiveBefore(channel, buffer, length, minimum,
+                               DeadlineAfter(channel->timeoutSeconds));
+}
+
+// Collects at least the smaller of length and minimum bytes before the
+// deadline. A peer that closes its end ends the wait at once: it would only
+// go on reading nothing until the deadline, which then returns the count
+// gathered. Like a time-out, that leaves the socket open and lastError as it
+// was.
+int KVSocketReceiveBefore(KVSocket* channel, char* buffer, int length, int minimum,
+                          std::time_t deadline) {
   if (!TagMatches(channel)) return -1;
   if (channel->socketHandle == kNoSocket) {
     Record(channel, kWsaEinval);
     return -1;
   }
+  if (FailOnPendingReset(channel)) return -1;
   if (buffer == nullptr || length <= 0) return 0;  // no room to store anything
   const int required = minimum < length ? minimum : length;
-  const std::time_t deadline = DeadlineAfter(channel->timeoutSeconds);
   int count = 0;
   for (;;) {
     const int ready = SocketWaitReadable(channel->socketHandle, SecondsLeft(deadline));
@@ -206,14 +239,14 @@ int KVSocketReceive(KVSocket* channel, char* buffer, int length, int minimum) {
       return -1;
     }
     const int received = SocketReceiveFrom(channel->socketHandle, buffer + count, length - count);
-    if (received == 0) return count >= required ? count : 0;  // the peer has closed
+    if (received == 0) return count;  // the peer has closed
     if (received < 0 && SocketLastError() != kWsaEwouldblock) {
       FailAndClose(channel, SocketLastError());
       return -1;
     }
     if (received > 0) count += received;
     if (count >= required) return count;
-    if (std::time(nullptr) >= deadline) return count;
+    if (SocketNow() >= deadline) return count;
   }
 }
 
@@ -226,6 +259,7 @@ int KVSocketSend(KVSocket* channel, const char* data, int length, int wait) {
     Record(channel, kWsaEinval);
     return -1;
   }
+  if (FailOnPendingReset(channel)) return -1;
   const int total = (data == nullptr || length < 0) ? 0 : length;
   const std::time_t deadline = DeadlineAfter(channel->timeoutSeconds);
   int sent = 0;
@@ -240,7 +274,7 @@ int KVSocketSend(KVSocket* channel, const char* data, int length, int wait) {
       return -1;
     }
     // The send buffer is full: wait for room, but never past the deadline.
-    const int ready = std::time(nullptr) >= deadline
+    const int ready = SocketNow() >= deadline
                           ? kWaitTimedOut
                           : SocketWaitWritable(channel->socketHandle, SecondsLeft(deadline));
     if (ready == kWaitTimedOut) {

@@ -20,6 +20,13 @@ ScriptedStep ReadBytes(std::size_t count) {
   return step;
 }
 
+ScriptedStep Pause(std::size_t milliseconds) {
+  ScriptedStep step;
+  step.kind = ScriptedStep::Kind::kPause;
+  step.count = milliseconds;
+  return step;
+}
+
 namespace {
 ScriptedStep StepOf(ScriptedStep::Kind kind) {
   ScriptedStep step;
@@ -79,11 +86,41 @@ const ScriptedStep* StepInHand(ScriptedTerminal& terminal) {
   return nullptr;
 }
 
+// Lets the clock run through the pauses in hand, for at most seconds.
+// Returns true when a pause is still in hand afterwards: the wait ran out.
+bool RunPauses(ScriptedTerminal& terminal, int seconds) {
+  long long budget = seconds < 0 ? 0 : seconds * 1000LL;
+  for (;;) {
+    const ScriptedStep* step = StepInHand(terminal);
+    if (step == nullptr || step->kind != Kind::kPause) return false;
+    const long long left = static_cast<long long>(step->count - terminal.offset);
+    if (left > budget) {
+      terminal.clockMs += budget;
+      terminal.offset += static_cast<std::size_t>(budget);
+      return true;
+    }
+    terminal.clockMs += left;
+    budget -= left;
+    terminal.offset = 0;
+    ++terminal.next;
+  }
+}
+
+// A wait that runs out: its whole time passes.
+int RunOut(ScriptedTerminal& terminal, int seconds) {
+  if (seconds > 0) terminal.clockMs += seconds * 1000LL;
+  return kWaitTimedOut;
+}
+
 }  // namespace
 
 ScriptedTerminal& TheScriptedTerminal() {
   static ScriptedTerminal terminal;
   return terminal;
+}
+
+std::time_t SocketNow() {
+  return static_cast<std::time_t>(TheScriptedTerminal().clockMs / 1000);
 }
 
 int SocketLayerStart() {
@@ -110,15 +147,19 @@ bool SocketConnect(SocketHandle, const SocketDestination&) {
 }
 
 // Room to send unless the terminal has stopped reading.
-int SocketWaitWritable(SocketHandle, int) {
-  const ScriptedStep* step = StepInHand(TheScriptedTerminal());
-  return step != nullptr && step->kind == Kind::kStopReading ? kWaitTimedOut : kWaitReady;
+int SocketWaitWritable(SocketHandle, int seconds) {
+  ScriptedTerminal& terminal = TheScriptedTerminal();
+  const ScriptedStep* step = StepInHand(terminal);
+  if (step != nullptr && step->kind == Kind::kStopReading) return RunOut(terminal, seconds);
+  return kWaitReady;
 }
 
-// Ready when the terminal sends, closes or resets; a silence is spent by the
-// wait it ends; a terminal that waits for the tool lets the wait run out.
-int SocketWaitReadable(SocketHandle, int) {
+// Ready when the terminal sends, closes or resets, once the pauses before
+// it have passed within the wait; a silence is spent by the wait it ends; a
+// terminal that waits for the tool lets the wait run out.
+int SocketWaitReadable(SocketHandle, int seconds) {
   ScriptedTerminal& terminal = TheScriptedTerminal();
+  if (RunPauses(terminal, seconds)) return kWaitTimedOut;
   const ScriptedStep* step = StepInHand(terminal);
   if (step == nullptr) return kWaitReady;
   switch (step->kind) {
@@ -128,9 +169,9 @@ int SocketWaitReadable(SocketHandle, int) {
       return kWaitReady;
     case Kind::kSilence:
       ++terminal.next;
-      return kWaitTimedOut;
+      return RunOut(terminal, seconds);
     default:
-      return kWaitTimedOut;
+      return RunOut(terminal, seconds);
   }
 }
 

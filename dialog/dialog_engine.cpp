@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ctime>
 #include <new>
 #include <string>
 #include <string_view>
@@ -186,37 +187,45 @@ int SendNextCommand(Dialog& dialog) {
   return 0;
 }
 
-// Number of CR and LF bytes at the start of a received block.
-int LeadingLineEnds(const ReplyBuffer& buffer, int count) {
-  int skip = 0;
-  while (skip < count && (buffer[skip] == '\r' || buffer[skip] == '\n')) ++skip;
-  return skip;
+// Length of the upload trailer's line end at the start of a received block:
+// a CR, an LF, or both, in that order; 0 when the block begins otherwise.
+int TrailerLineEndLength(const ReplyBuffer& buffer, int count) {
+  int length = 0;
+  if (length < count && buffer[length] == '\r') ++length;
+  if (length < count && buffer[length] == '\n') ++length;
+  return length;
 }
 
-// Receives a reply of at least three bytes into buffer. A reply never begins
-// with a line end: such bytes are the tail of the previous reply (an upload
-// trailer's CR LF that came in a piece of its own), so they are skipped and
-// the read goes on until the reply's own code has arrived. Returns the count
-// received (below 1 when the read failed) and the bytes to skip in skip.
-int ReceiveReply(KVSocket* channel, ReplyBuffer& buffer, int& skip) {
-  int n = KVSocketReceive(channel, buffer.data(), kReplyLimit, kReplyMinimum);
-  skip = n > 0 ? LeadingLineEnds(buffer, n) : 0;
-  while (n > 0 && skip > 0 && n - skip < kReplyMinimum && n < kReplyLimit) {
-    const int more =
-        KVSocketReceive(channel, buffer.data() + n, kReplyLimit - n, kReplyMinimum - (n - skip));
+// Receives a reply of at least three bytes into buffer, all within one
+// time-out. A reply is taken as the terminal sent it, with one exception:
+// the reply that follows an upload frame may begin with the CR LF that ends
+// the frame's trailer, when that came in a piece of its own after the frame
+// was complete. Those bytes, at most the two, are skipped, and the read goes
+// on until the reply's own code has arrived. Returns the count received
+// (below 1 when the read failed) and the bytes to skip in skip.
+int ReceiveReply(KVSocket* channel, ReplyBuffer& buffer, bool afterUpload, int& skip) {
+  const std::time_t deadline = KVSocketDeadline(channel);
+  int n = KVSocketReceiveBefore(channel, buffer.data(), kReplyLimit, kReplyMinimum, deadline);
+  skip = 0;
+  if (!afterUpload) return n;
+  for (;;) {
+    if (n < 1) return n;
+    skip = TrailerLineEndLength(buffer, n);
+    if (skip == 0 || n - skip >= kReplyMinimum) return n;
+    const int more = KVSocketReceiveBefore(channel, buffer.data() + n, kReplyLimit - n,
+                                           kReplyMinimum - (n - skip), deadline);
     if (more < 1) return more;
     n += more;
-    skip = LeadingLineEnds(buffer, n);
   }
-  return n;
 }
 
 // Reads one reply into buffer; returns its text, or sets result when the read
 // failed.
-bool ReadReply(Dialog& dialog, ReplyBuffer& buffer, std::string_view& reply, int& result) {
+bool ReadReply(Dialog& dialog, ReplyBuffer& buffer, bool afterUpload, std::string_view& reply,
+               int& result) {
   buffer.fill('\0');
   int skip = 0;
-  const int n = ReceiveReply(dialog.channel, buffer, skip);
+  const int n = ReceiveReply(dialog.channel, buffer, afterUpload, skip);
   if (n < 1) {
     const int error = KVSocketLastError(dialog.channel);
     VerbosePrintf(dialog.request.verbose, kReadErrorFormat, error);
@@ -233,14 +242,16 @@ bool ReadReply(Dialog& dialog, ReplyBuffer& buffer, std::string_view& reply, int
 int WalkScript(Dialog& dialog, int dialogResult) {
   ReplyBuffer buffer;
   const std::size_t count = dialog.script.entries.size();
+  bool afterUpload = false;
   while (dialog.position < count) {
     std::string_view reply;
     int result = 0;
-    if (!ReadReply(dialog, buffer, reply, result)) return result;
+    if (!ReadReply(dialog, buffer, afterUpload, reply, result)) return result;
     const std::string_view entry = dialog.script.entries[dialog.position];
     if (!ReplyCodeMatches(reply, entry)) return Refuse(dialog, entry, reply);
     result = RunMatchedEntry(dialog, entry, reply);
     if (result != 0) return result;
+    afterUpload = IsUploadEntry(entry);
     if (dialog.position + 1 >= count) break;
     result = SendNextCommand(dialog);
     if (result != 0) return result;

@@ -20,7 +20,8 @@ std::string RefusalResultText(std::string_view reply) {
 }
 
 int RefusalResult(std::string_view resultText) {
-  return LeadingNumber(resultText.substr(0, 3));
+  const int number = LeadingNumber(resultText.substr(0, 3));
+  return number != 0 ? number : kRefusalWithoutNumber;
 }
 
 std::string MaskedCommandText(std::string_view command) {

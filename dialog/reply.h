@@ -23,8 +23,13 @@ std::string_view ReplyResultText(std::string_view reply);
 // The result line of a refused reply: an empty reply counts as kNoAnswerReply.
 std::string RefusalResultText(std::string_view reply);
 
+// The result of a refusal that carries no number: the code of the dialog's
+// own failures, so that it never reads as success.
+constexpr int kRefusalWithoutNumber = 99;
+
 // The dialog result of a refusal: the number in its result line's first three
-// characters.
+// characters, or kRefusalWithoutNumber when that number is 0 (no digits at
+// its start, or "000").
 int RefusalResult(std::string_view resultText);
 
 // How a sent command line is shown in verbose mode: a command holding "USER"

@@ -50,10 +50,12 @@ void CheckRefusal(std::string_view reply) {
   } else {
     FUZZ_CHECK(run.resultText == reply.substr(0, reply.size() - 2));
   }
-  // Three characters cannot overflow atoi, so the library is the reference.
+  // Three characters cannot overflow atoi, so the library is the reference;
+  // a refusal without a number never reads as success.
   const int result = RefusalResult(run.resultText);
-  FUZZ_CHECK(result == std::atoi(std::string(run.resultText.substr(0, 3)).c_str()));
-  FUZZ_CHECK(result >= -99 && result <= 999);
+  const int number = std::atoi(std::string(run.resultText.substr(0, 3)).c_str());
+  FUZZ_CHECK(result == (number != 0 ? number : kRefusalWithoutNumber));
+  FUZZ_CHECK(result != 0 && result >= -99 && result <= 999);
 }
 
 void CheckMasking(std::string_view command) {

@@ -227,6 +227,13 @@ run_case upload-pieces 0 --fault upload=pieces:7 --pause 20 -- \
 run_case upload-crc-wrong 99 --fault upload=crc-wrong -- \
   UPL @TERMINAL@ Bewegungsdaten.dta "$server\\Bewegungsdaten.dta" /D
 
+# The upload trailer's line end in a piece of its own: the delete's reply
+# still matches. A refusal without a number ends with 99 on both.
+run_case trailer-line-end-apart 0 --fault upload=pieces:2 --pause 5 -- \
+  UPL @TERMINAL@ Bewegungsdaten.dta "$server\\Bewegungsdaten.dta" 1
+run_case refusal-without-number 99 --refuse "user=ERR Benutzer unbekannt" -- \
+  DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta
+
 # Codes past 8 bits: the Windows program ends with the full number.
 run_case refused-download 550 --refuse "download=550 Datei gesperrt" -- \
   DNL @TERMINAL@ "$server\\Leser.dta" Leser.dta

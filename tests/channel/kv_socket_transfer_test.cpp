@@ -89,7 +89,8 @@ TEST_F(ChannelTest, ReceiveFromAClosedPeerReturnsPromptlyLikeAtTheDeadline) {
   peer.Close();
   char buffer[16] = {};
   const auto start = Clock::now();
-  EXPECT_EQ(KVSocketReceive(channel, buffer, 15, 3), 0);
+  // The bytes that came before the close, fewer than the minimum.
+  EXPECT_EQ(KVSocketReceive(channel, buffer, 15, 3), 2);
   EXPECT_EQ(std::string(buffer, 2), "42");
   EXPECT_EQ(KVSocketReceive(channel, buffer, 15, 3), 0);
   EXPECT_LT(SecondsSince(start), 10.0);

@@ -58,13 +58,13 @@ TEST(DialogEngine, RefusalEndsWithTheReplyAndItsNumber) {
        "530 falsch",
        530,
        login},
-      {"not digits", {Send("ABC kaputt\r\n")}, "ABC kaputt", 0, ""},
+      {"not digits", {Send("ABC kaputt\r\n")}, "ABC kaputt", 99, ""},
       {"empty reply", {Send(std::string(3, '\0'))}, "999 keine Antwort", 999, ""},
-      {"one character", {Send(std::string("4\0\0", 3))}, "", 0, ""},
+      {"one character", {Send(std::string("4\0\0", 3))}, "", 99, ""},
       {"NUL ends a reply",
        {Send(std::string("200\0x\r\n", 7)), ReadLine(), Send(std::string("53\0 0 nein\r\n", 12))},
        "",
-       0,
+       99,
        user},
       {"oversized reply",
        {Send("550 " + longText + "\r\n")},
@@ -76,7 +76,14 @@ TEST(DialogEngine, RefusalEndsWithTheReplyAndItsNumber) {
        "530 nein",
        530,
        user},
-      {"first three bytes alone", {Send("200"), Send(" da\r\n")}, " da", 0, user},
+      {"first three bytes alone", {Send("200"), Send(" da\r\n")}, " da", 99, user},
+      // Line ends belong to the reply they stand in.
+      {"line end before the code", {Send("\r\n200 da\r\n")}, "\r\n200 da", 2, ""},
+      {"line end after a reply",
+       {Send("200 da"), Send("\r\n"), ReadLine(), Send("331 ok\r\n")},
+       "\r\n331 ok",
+       3,
+       user},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);

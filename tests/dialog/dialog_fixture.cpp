@@ -69,6 +69,7 @@ DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit) {
   EXPECT_NE(channel, nullptr) << "channel not created: " << createError;
   if (channel == nullptr) return outcome;
   DialogSettings settings;
+  settings.timeoutSeconds = kTestTimeoutSeconds;
   settings.uploadMemoryLimit = uploadMemoryLimit;
   testing::internal::CaptureStdout();
   static_cast<DialogOutcome&>(outcome) =

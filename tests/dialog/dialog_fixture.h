@@ -13,6 +13,9 @@
 
 inline constexpr char kTestLogin[] = "VOVIDUV01022024103000";
 
+// The time-out of the test dialogs, on the scripted terminal's clock.
+constexpr int kTestTimeoutSeconds = 2;
+
 // A run of the given type with the three login entries, aimed at 127.0.0.1.
 TransferRun LoginRun(const std::string& type, int verbose = 0);
 

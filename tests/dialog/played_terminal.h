@@ -1,6 +1,7 @@
 // The terminal of an in-process dialog test: the scripted socket layer's
 // terminal (channel/scripted_terminal.h) playing a test's steps. No thread,
-// no socket, no sleep: a wait the steps cannot satisfy runs out at once.
+// no socket, no sleep: pauses pass on the layer's own clock, and a wait the
+// steps cannot satisfy runs out at once.
 #ifndef DATENSCHLEUSE_TESTS_DIALOG_PLAYED_TERMINAL_H
 #define DATENSCHLEUSE_TESTS_DIALOG_PLAYED_TERMINAL_H
 
@@ -10,6 +11,7 @@
 #include "channel/scripted_terminal.h"
 
 using scripted::Close;
+using scripted::Pause;
 using scripted::ReadBytes;
 using scripted::ReadLine;
 using scripted::Reset;

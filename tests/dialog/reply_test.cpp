@@ -16,12 +16,16 @@ TEST(Reply, RefusalGivesTextLessLineEndAndItsNumber) {
   } cases[] = {
       {"421 belegt\r\n", "421 belegt", 421},
       {"530 falsch\r\n", "530 falsch", 530},
-      {"ABC nein\r\n", "ABC nein", 0},
+      // Without a number, or with 0, a refusal ends as the dialog's own
+      // failures do, never as success.
+      {"ABC nein\r\n", "ABC nein", 99},
+      {"000 null\r\n", "000 null", 99},
+      {"\r\n200 da\r\n", "\r\n200 da", 2},
       {" 42x\r\n", " 42x", 42},
       {"-12\r\n", "-12", -12},
       {"", "999 keine Antwort", 999},
-      {"4", "", 0},
-      {"20", "", 0},
+      {"4", "", 99},
+      {"20", "", 99},
       {"2001", "20", 20},
   };
   for (const Case& c : cases) {

@@ -208,6 +208,46 @@ TEST(UploadReceiver, FailedStoreKeepsTheOldFileAndSendsNoDelete) {
 #endif
 }
 
+// The trailer's line end may come in a piece of its own after the frame is
+// complete: the reply to the delete then begins with it. Only those two
+// bytes are skipped, and all of that reply within one time-out.
+TEST(UploadReceiver, ReplyAfterTheFrameLosesOnlyTheTrailerLineEnd) {
+  const std::string frame = Frame("ok\n");
+  const std::string body = frame.substr(0, frame.size() - 2);
+  struct Case {
+    const char* name;
+    std::vector<ScriptedStep> afterDelete;
+    int result;
+    std::string resultText;  // "" for the success text
+  } cases[] = {
+      {"line end apart", {Send("\r\n"), Pause(200), Send("200 geloescht\r\n")}, 0, ""},
+      {"line end with the reply", {Send("\r\n200 geloescht\r\n")}, 0, ""},
+      {"only LF apart", {Send("\n200 geloescht\r\n")}, 0, ""},
+      {"a second line end", {Send("\r\n\r\n200 geloescht\r\n")}, 2, "\r\n200 geloescht"},
+      // The code's third byte comes 2.5 s into a time-out of 2 s, although
+      // no byte came more than 1.5 s after the one before.
+      {"one time-out for it all",
+       {Send("\r\n"), Pause(1000), Send("2"), Pause(1500), Send("00 geloescht\r\n")},
+       kWsaEwouldblock,
+       "Fehler Socket-Read! Error: 10035"},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    TransferRun run = UploadRun("b.dta", dir.File("b.dta"), true);
+    std::vector<ScriptedStep> steps = LoginSteps();
+    for (const ScriptedStep& step : {ReadLine(), Send(body), ReadLine()}) steps.push_back(step);
+    steps.insert(steps.end(), c.afterDelete.begin(), c.afterDelete.end());
+    PlayedTerminal peer(steps);
+    const DialogTrial outcome = RunDialog(run);
+    EXPECT_EQ(outcome.code, c.result);
+    EXPECT_EQ(outcome.resultText,
+              c.result == 0 ? "Datei \"" + dir.File("b.dta") + "\" erfolgreich gespeichert"
+                            : c.resultText);
+    EXPECT_EQ(ReadFileBytes(dir.File("b.dta")), "ok\r\n");
+  }
+}
+
 TEST(UploadReceiver, RefusedDeleteReplacesTheSuccessText) {
   TempDir dir;
   TransferRun run = UploadRun("b.dta", dir.File("b.dta"), true);

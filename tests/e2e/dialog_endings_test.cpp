@@ -67,7 +67,7 @@ const EndingCase kEndingCases[] = {
      {"--refuse", "user=Zugang gesperrt"},
      Download(),
      std::string(kNoDatabase) + "Zugang gesperrt\n",
-     0,
+     99,
      LoginUpTo("< USER **********") + "#1 > Zugang gesperrt\n#1 closed by the client\n"},
     {"EmptyReply",
      {"--fault", "greeting=nul"},
@@ -190,9 +190,21 @@ TEST(DialogEndingFiles, DownloadSendFails) {
   EXPECT_FALSE(FileExists(rig.TerminalFile("Gross.dta")));
 }
 
-// The one real time-out of the suite: the terminal stays silent for longer
-// than the tool's 30 seconds.
+// The one real time-out of the suite, in two runs side by side: the terminal
+// stays silent for longer than the tool's 30 seconds; and a reply whose bytes
+// keep coming, but too slowly, is given the same 30 seconds in all.
 TEST(DialogEndingTimeOut, ReplyThatNeverComes) {
+  // The reply to the delete: the upload trailer's line end at once, in a
+  // piece of its own, then a byte every 12 s. The third byte of the reply's
+  // code comes at 36 s, past the one deadline, although each byte came
+  // within 30 s of the one before.
+  TerminalRig slow;
+  WriteFileBytes(slow.TerminalFile("Bewegung.dta"), kBookings);
+  ASSERT_TRUE(slow.StartTerminal(
+      {"--pause", "20", "--fault", "upload=pieces:5", "--fault", "delete=trickle:12000"}));
+  BackgroundProcess slowRun =
+      slow.StartClient({"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1"});
+
   TerminalRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), PatternBytes(1000));
   ASSERT_TRUE(rig.StartTerminal({"--fault", "pass=silence:31000"}));
@@ -206,6 +218,14 @@ TEST(DialogEndingTimeOut, ReplyThatNeverComes) {
   EXPECT_EQ(rig.Transcript(), LoginUpTo("< PASS **********") +
                                   "#1 ! silence of 31000 ms\n#1 > 230 angemeldet\n"
                                   "#1 closed by the client\n");
+
+  EXPECT_EQ(WaitProcess(slowRun, 20000), PosixExitCode(10035));
+  EXPECT_EQ(Masked(ReadFileBytes(slowRun.outputPath)),
+            std::string(kNoDatabase) + "Fehler Socket-Read! Error: 10035\n");
+  // The upload itself was complete: the server holds the file, and the
+  // terminal deleted its copy before it began to answer.
+  EXPECT_EQ(ReadFileBytes(slow.ServerFile("Bewegung.dta")), "4711;0800;K\r\n4711;1630;G\r\n");
+  EXPECT_FALSE(FileExists(slow.TerminalFile("Bewegung.dta")));
 }
 
 }  // namespace

@@ -56,6 +56,15 @@ ProcessResult TerminalRig::RunClient(std::vector<std::string> arguments) const {
   return RunProcess(DS_PROGRAM, arguments, options);
 }
 
+BackgroundProcess TerminalRig::StartClient(std::vector<std::string> arguments) const {
+  for (std::string& argument : arguments) {
+    if (argument == "@") argument = address;
+  }
+  ProcessOptions options;
+  options.workingDirectory = workDir;
+  return StartProcess(DS_PROGRAM, arguments, root.File("client.out"), options);
+}
+
 std::string TerminalRig::Transcript(int waitMs) {
   if (simulator.pid > 0 && WaitProcess(simulator, waitMs) == -2) StopProcess(simulator);
   const std::string log = ReadFileBytes(logPath);

@@ -30,6 +30,9 @@ struct TerminalRig {
 
   // Runs the tool; "@" as an argument stands for the terminal's address.
   ProcessResult RunClient(std::vector<std::string> arguments) const;
+  // The same in the background, its console going to the file client.out
+  // below the root; WaitProcess gives its exit code.
+  BackgroundProcess StartClient(std::vector<std::string> arguments) const;
 
   // The simulator's log after its ready line, once it has ended by itself
   // (it serves one connection) within waitMs, or after stopping it.

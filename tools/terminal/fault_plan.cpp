@@ -25,6 +25,8 @@ constexpr ActionEntry kActions[] = {
     {"silence", FaultKind::kSilence, true, false},
     {"split", FaultKind::kSplit, true, false},
     {"pieces", FaultKind::kPieces, true, false},
+    {"trickle", FaultKind::kTrickle, true, false},
+    {"cut", FaultKind::kCut, true, false},
     {"nul", FaultKind::kNul, false, false},
     {"oversize", FaultKind::kOversize, false, false},
     {"crc-lower", FaultKind::kCrcLower, false, true},

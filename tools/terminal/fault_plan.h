@@ -17,6 +17,8 @@ enum class FaultKind {
   kSilence,      // value: wait this many ms before replying
   kSplit,        // value: send the first 2 or 3 bytes alone, pause, then the rest
   kPieces,       // value: send the reply in pieces of this many bytes, pausing between
+  kTrickle,      // value: send the reply one byte every this many ms, the first too
+  kCut,          // value: send only this many bytes of the reply, then close
   kNul,          // the reply's first byte becomes NUL
   kOversize,     // the reply's first line is padded to more than 2000 bytes
   kCrcLower,     // upload trailer: CRC digits in lower case

@@ -30,8 +30,15 @@ void EndConnection(Delivery& delivery, bool reset, const char* why) {
 bool SendInPieces(Delivery& delivery, const std::vector<Fault>& faults, const std::string& reply) {
   std::size_t first = 0;
   std::size_t piece = 0;
+  int piecePauseMs = delivery.pauseMs;
+  bool pauseFirst = false;
   if (const Fault* split = FindFault(faults, FaultKind::kSplit)) first = split->value;
   if (const Fault* pieces = FindFault(faults, FaultKind::kPieces)) piece = pieces->value;
+  if (const Fault* trickle = FindFault(faults, FaultKind::kTrickle)) {
+    piece = 1;
+    piecePauseMs = trickle->value;
+    pauseFirst = true;  // a byte every so often, the first one too
+  }
   const auto send = [&](std::size_t from, std::size_t length) {
     return SendAll(delivery.connection.socket, reply.data() + from, length);
   };
@@ -46,10 +53,12 @@ bool SendInPieces(Delivery& delivery, const std::vector<Fault>& faults, const st
   if (piece == 0) {
     if (!send(sent, reply.size() - sent)) return false;
   } else {
-    LogLine(delivery.log, "! sent in pieces of " + std::to_string(piece) + " bytes, " +
-                              std::to_string(delivery.pauseMs) + " ms apart");
+    LogLine(delivery.log, pauseFirst
+                              ? "! sent one byte every " + std::to_string(piecePauseMs) + " ms"
+                              : "! sent in pieces of " + std::to_string(piece) + " bytes, " +
+                                    std::to_string(piecePauseMs) + " ms apart");
     while (sent < reply.size()) {
-      if (sent > 0) Pause(delivery.pauseMs);
+      if (sent > 0 || pauseFirst) Pause(piecePauseMs);
       const std::size_t length = std::min(piece, reply.size() - sent);
       if (!send(sent, length)) return false;
       sent += length;
@@ -93,10 +102,18 @@ bool DeliverReply(Delivery& delivery, const std::vector<Fault>& faults, std::str
     reply[0] = '\0';
     LogLine(delivery.log, "! first byte replaced by NUL");
   }
+  const Fault* cut = FindFault(faults, FaultKind::kCut);
+  if (cut != nullptr && static_cast<std::size_t>(cut->value) < reply.size()) {
+    reply.resize(static_cast<std::size_t>(cut->value));
+  }
 
   LogLine(delivery.log, "> " + (logText.empty() ? Printable(reply) : std::string(logText)));
   if (!SendInPieces(delivery, faults, reply)) {
     EndConnection(delivery, false, "connection lost while sending");
+    return false;
+  }
+  if (cut != nullptr) {
+    EndConnection(delivery, false, "! connection closed after the reply's first bytes");
     return false;
   }
   if (FindFault(faults, FaultKind::kResetAfter) != nullptr) {

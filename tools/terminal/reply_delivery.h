@@ -1,6 +1,6 @@
 // Sending one reply of the terminal, spoiled as the fault plan asks: delayed,
-// split, in pieces, with a NUL byte, oversized, replaced by a close or a reset,
-// or followed by a reset.
+// split, in pieces, trickled byte by byte, with a NUL byte, oversized, cut
+// short by a close, replaced by a close or a reset, or followed by a reset.
 #ifndef DATENSCHLEUSE_TOOLS_TERMINAL_REPLY_DELIVERY_H
 #define DATENSCHLEUSE_TOOLS_TERMINAL_REPLY_DELIVERY_H
 

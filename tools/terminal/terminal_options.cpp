@@ -101,6 +101,8 @@ const char* TerminalHelpText() {
          "  silence:MS    wait MS ms, then reply\n"
          "  split:N       send the first N bytes alone, pause, then the rest, pause\n"
          "  pieces:N      send the reply in pieces of N bytes, pausing between\n"
+         "  trickle:MS    send the reply one byte every MS ms, the first after MS ms\n"
+         "  cut:N         send only the first N bytes of the reply, then close\n"
          "  nul           first byte of the reply becomes NUL\n"
          "  oversize      first line padded to 2100 bytes\n"
          "  close         close the connection instead of replying\n"
