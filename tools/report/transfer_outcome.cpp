@@ -53,7 +53,7 @@ bool IsValidUtf8(std::string_view text) {
 bool IsSuccessfulTransfer(std::string_view type, std::string_view status) {
   if (type == "DNL" || type == "DNLA") return StartsWith(status, kDownloadDoneCode);
   if (type == "UPL") {
-    return status.size() > kUploadDoneStart.size() + kUploadDoneEnd.size() &&
+    return status.size() >= kUploadDoneStart.size() + kUploadDoneEnd.size() &&
            StartsWith(status, kUploadDoneStart) && EndsWith(status, kUploadDoneEnd);
   }
   return false;
