@@ -101,8 +101,9 @@ int main(int argc, char** argv) {
     return kExitNotWritten;
   }
   ConsolePrintf(
-      "Bericht geschrieben: %s (%zu \xDC"
-      "bertragungen, %zu fehlgeschlagen)\n",
-      options.outPath.c_str(), report.transfers.size(), report.failures.size());
+      "Bericht geschrieben: %s (%lu \xDC"
+      "bertragungen, %lu fehlgeschlagen)\n",
+      options.outPath.c_str(), static_cast<unsigned long>(report.transfers.size()),
+      static_cast<unsigned long>(report.failures.size()));
   return kExitWritten;
 }
