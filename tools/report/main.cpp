@@ -89,9 +89,10 @@ int main(int argc, char** argv) {
   }
 
   const TransferReport report = BuildTransferReport(rows, firstDay, today);
+  // The period as shown: up to a later day of the server's clock, if any.
   const ReportHeading heading{firstDay,
-                              today,
-                              options.days,
+                              report.days.empty() ? today : report.days.back().day,
+                              static_cast<int>(report.days.size()),
                               query.terminal,
                               Utf8Of(source.databaseName),
                               LocalNow("%Y-%m-%d %H:%M")};
