@@ -12,6 +12,10 @@ packages=(
   postgresql odbc-postgresql      # a real PostgreSQL for the ODBC tests
   clang libclang-rt-14-dev        # libFuzzer targets
   valgrind                        # leak and descriptor checks of the soak test
+  chromium                        # the report's page, opened headless by its tests
+  groff-base man-db               # manual pages: rendered and checked for markup faults
+  dpkg-dev                        # the Debian package's dependencies (dpkg-shlibdeps)
+  zip unzip                       # the Windows package
 )
 packages+=("$@")
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows programs (datenschleuse.exe, datenschleuse-terminal.exe,
-# datenschleuse-ini.exe) with mingw-w64 and tests them under wine: the unit
-# tests through CTest, then end-to-end runs of datenschleuse.exe against the
-# native Linux terminal simulator on loopback, compared with the Linux
-# program's runs. Installs mingw-w64 and wine when missing (as root).
+# datenschleuse-ini.exe, datenschleuse-report.exe) with mingw-w64 and tests
+# them under wine: the unit tests through CTest, then end-to-end runs of
+# datenschleuse.exe against the native Linux terminal simulator on loopback,
+# compared with the Linux program's runs, then the .zip package, unpacked and
+# run. Installs mingw-w64 and wine when missing (as root).
 #
 #   bash scripts/test-windows.sh
 #
@@ -15,8 +16,10 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 # mingw-w64 and wine; dpkg-dev and tcl make the SQLite amalgamation; the
-# sqlite3 shell reads the transfer logs of the end-to-end runs.
-bash scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev tcl sqlite3
+# sqlite3 shell reads the transfer logs of the end-to-end runs; groff renders
+# the manual pages as text for the .zip, zip and unzip make and check it.
+bash scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev tcl sqlite3 \
+  groff-base zip unzip
 jobs=$(nproc)
 build=$(mkdir -p "${DS_WINDOWS_BUILD:-build/windows}" && cd "${DS_WINDOWS_BUILD:-build/windows}" && pwd)
 native=$(mkdir -p "${DS_NATIVE_BUILD:-build/test}" && cd "${DS_NATIVE_BUILD:-build/test}" && pwd)
@@ -43,7 +46,7 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw
   -DSQLite3_LIBRARY="$build/sqlite/lib/libsqlite3.a" >/dev/null
 cmake --build "$build" -j"$jobs"
 for program in driver/datenschleuse.exe tools/terminal/datenschleuse-terminal.exe \
-               tools/ini/datenschleuse-ini.exe; do
+               tools/ini/datenschleuse-ini.exe tools/report/datenschleuse-report.exe; do
   [ -f "$build/$program" ] || { echo "missing: $build/$program" >&2; exit 1; }
 done
 echo "cross build: $(seconds_since "$start") s"
@@ -71,3 +74,8 @@ echo "== end to end: datenschleuse.exe under wine against the Linux terminal sim
 start=$(date +%s)
 bash scripts/windows-e2e.sh "$build" "$native"
 echo "end to end under wine: $(seconds_since "$start") s"
+
+echo "== the Windows package: the .zip unpacked, its datenschleuse.exe run under wine"
+start=$(date +%s)
+bash scripts/check-windows-zip.sh "$build" "$native"
+echo "package under wine: $(seconds_since "$start") s"

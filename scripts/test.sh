@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite: the normal build, then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build. Installs what is
-# missing first.
+# Builds everything and runs the whole test suite: the normal build and its
+# Debian package, then the AddressSanitizer + UndefinedBehaviorSanitizer
+# build. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,6 +23,9 @@ run_suite() {
 # (a real 30-second time-out, the valgrind soak) run in the normal build only.
 echo "== normal build"
 run_suite build/test "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== the Debian package: unpacked, its programs run"
+bash scripts/check-package.sh build/test
 
 echo "== sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

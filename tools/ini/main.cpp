@@ -4,6 +4,7 @@
 //   datenschleuse-ini encrypt TEXT
 //   datenschleuse-ini decrypt HEX
 //   datenschleuse-ini write FILE LOGIN=... PASS=... NET8=...
+//   datenschleuse-ini --version
 //
 // A value "-" is read as one line from standard input, so that a password
 // need not appear on the command line. Exit codes: 0 done, 1 a value or the
@@ -32,6 +33,7 @@ int Usage() {
       "Aufruf: datenschleuse-ini encrypt TEXT\n"
       "        datenschleuse-ini decrypt HEX\n"
       "        datenschleuse-ini write DATEI LOGIN=Benutzer PASS=Passwort NET8=Datenbank\n"
+      "        datenschleuse-ini --version\n"
       "Ein Wert \"-\" wird als eine Zeile von der Standardeingabe gelesen.\n");
   return kExitUsage;
 }
@@ -150,5 +152,9 @@ int main(int argc, char** argv) {
   if (command == "encrypt" && arguments.size() == 1) return Encrypt(arguments[0]);
   if (command == "decrypt" && arguments.size() == 1) return Decrypt(arguments[0]);
   if (command == "write") return Write(arguments);
+  if (command == "--version" && arguments.empty()) {
+    std::fputs("datenschleuse-ini " DS_VERSION_TEXT "\n", stdout);
+    return 0;
+  }
   return Usage();
 }

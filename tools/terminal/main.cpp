@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
     std::fputs(TerminalHelpText(), stdout);
     return kExitServed;
   }
+  if (verdict == OptionsVerdict::kVersion) {
+    std::fputs("datenschleuse-terminal " DS_VERSION_TEXT "\n", stdout);
+    return kExitServed;
+  }
   if (verdict == OptionsVerdict::kRefused) {
     return Refuse(error + " (see --help)", kExitBadCommandLine);
   }

@@ -66,6 +66,7 @@ OptionsVerdict ParseTerminalOptions(int argc, char** argv, TerminalOptions& opti
       return OptionsVerdict::kRefused;
     }
     if (option == "--help" || option == "-h") return OptionsVerdict::kHelp;
+    if (option == "--version") return OptionsVerdict::kVersion;
     if (i + 1 >= argc) {
       error = option + " needs a value";
       return OptionsVerdict::kRefused;
@@ -93,6 +94,7 @@ const char* TerminalHelpText() {
          "  --refuse STEP=REPLY   answer STEP with REPLY instead\n"
          "  --fault STEP=ACTION   spoil the reply of STEP (repeatable)\n"
          "  --pause MS         pause of split and pieces (default 200)\n"
+         "  --version          print the release number and end\n"
          "\n"
          "STEP: greeting user pass download end upload delete, optionally STEP:N for\n"
          "its N-th reply in a connection (download answers DOWNLOADFILE BEGIN, end\n"

@@ -18,7 +18,7 @@ struct TerminalOptions {
   FaultPlan faults;
 };
 
-enum class OptionsVerdict { kRun, kHelp, kRefused };
+enum class OptionsVerdict { kRun, kHelp, kVersion, kRefused };
 
 // Reads argv; texts are taken in Windows-1252 like the tool's own command
 // line. A refusal leaves its reason in error.
