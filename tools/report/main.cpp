@@ -46,13 +46,12 @@ std::string LocalNow(const char* format) {
 // Writes the page beside path and then puts it in its place, so a reader
 // never sees half a page and a failure leaves the old one.
 bool WritePage(const std::string& path, const std::string& page) {
-  std::string tempPath;
-  std::FILE* file = CreateFileBeside(path, tempPath);
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();
-  const bool onDisk = FlushAndCloseFile(file);
-  if (written && onDisk && ReplaceFileWith(tempPath, path)) return true;
-  RemoveNativeFile(tempPath);
+  FileBeside beside;
+  if (!CreateFileBeside(path, beside)) return false;
+  if (std::fwrite(page.data(), 1, page.size(), beside.file) == page.size()) {
+    return CommitFileBeside(beside);
+  }
+  DiscardFileBeside(beside);
   return false;
 }
 
