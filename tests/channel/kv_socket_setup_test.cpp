@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/channel/channel_fixture.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
@@ -53,8 +54,9 @@ std::vector<Operation> EveryOperation() {
 // A connected channel whose tag is spoiled must be left exactly as it is: its
 // connection still works once the tag is mended.
 TEST_F(ChannelTest, EveryOperationRefusesAWrongTagAndChangesNothing) {
-  LoopbackListener listener("127.0.31.1", 4);
-  Descriptor peer = Connect("127.0.31.1", listener, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 2);
   ASSERT_GE(peer.fd, 0);
   WriteAll(peer.fd, "200 ready\r\n");
   const char kSpoilers[][2] = {{0, 'k'}, {8, '!'}, {3, '\0'}};
@@ -176,8 +178,9 @@ TEST_F(ChannelTest, ReceiveAndSendWithoutSocketFailWithInvalid) {
 }
 
 TEST_F(ChannelTest, CloseTwiceAndReopenWithTheSameSettings) {
-  LoopbackListener listener("127.0.31.5", 4);
-  Descriptor peer = Connect("127.0.31.5", listener, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 2);
   ASSERT_GE(peer.fd, 0);
   EXPECT_EQ(KVSocketClose(channel), 0);
   EXPECT_EQ(channel->socketHandle, kNoSocket);

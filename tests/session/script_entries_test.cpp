@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "crypto/crc16.h"
+
 namespace {
 
 TEST(ScriptTexts, UploadEntryCarriesTheCrcAndLengthOfItsArgument) {
@@ -27,7 +29,13 @@ TEST(ScriptTexts, CrcIsFourLowerCaseDigitsWithLeadingZeros) {
 TEST(ScriptTexts, DownloadBeginNamesTheTerminalFileSizeAndDigest) {
   EXPECT_EQ(DownloadBeginEntry("Leser.dta", 1000, "9B436087F6C4C10F94C72EABF7D516BD"),
             "200DOWNLOADFILE BEGIN TYP=1 \"Leser.dta\" 1000 /C:9B436087F6C4C10F94C72EABF7D516BD");
-  EXPECT_EQ(std::string(kDownloadEndEntry).size(), 20u);
+}
+
+TEST(ScriptTexts, DownloadEndAwaits250AndTakesTheDataCrcAfterABlank) {
+  const std::string entry = kDownloadEndEntry;
+  EXPECT_EQ(entry.substr(0, 3), "250");
+  // The engine appends the data CRC; the terminal reads the command whole.
+  EXPECT_EQ(entry.substr(3) + Crc16Text(0x0bb3), "DOWNLOADFILE END 0bb3");
 }
 
 TEST(ScriptRandom, IsSeededOncePerSecondAndStaysInRange) {
