@@ -28,6 +28,7 @@ struct Dialog {
   const DialogSettings& settings;
   std::size_t position = 0;  // entry whose reply is awaited
   std::string downloadAllDir;
+  bool outOfMemory = false;  // the dialog ends as out of memory
   DialogOutcome outcome;
 };
 
@@ -79,7 +80,8 @@ bool ExpandList(Dialog& dialog, std::unique_ptr<CommandScript>& script, int& res
   dialog.downloadAllDir = expansion.directory;
   dialog.outcome.downloadAllDir = expansion.directory;
   if (!expansion.fileInHand.empty()) dialog.outcome.fileInHand = expansion.fileInHand;
-  if (expansion.outOfMemory) throw std::bad_alloc();  // the engine's one out-of-memory ending
+  dialog.outOfMemory = expansion.outOfMemory;
+  if (dialog.outOfMemory) return false;
   dialog.outcome.endProcess = expansion.result == kExitCannotSize;
   result = expansion.result;
   return result == 0;
@@ -263,35 +265,41 @@ bool ScriptUsable(const std::unique_ptr<CommandScript>& script) {
   return script != nullptr && !script->entryLost;
 }
 
+// Connects, completes a download-all's script and walks it. Returns the
+// dialog's result.
+int RunDialog(Dialog& dialog, std::unique_ptr<CommandScript>& script) {
+  int result = 0;
+  if (!Connect(dialog, result)) return result;
+  if (IsDownloadAll(dialog) && !ExpandList(dialog, script, result)) return result;
+  return WalkScript(dialog, result);
+}
+
+// The one ending of every allocation that failed: 99 and the out-of-memory
+// line, with the file in hand and the directory the dialog had found.
+DialogOutcome OutOfMemoryEnding(DialogOutcome found) {
+  found.code = kUploadFailed;
+  SetResultText(found.resultText, kOutOfMemoryText);
+  found.endProcess = false;
+  return found;
+}
+
 }  // namespace
 
 DialogOutcome RunTerminalDialog(KVSocket* channel, const DialogRequest& request,
                                 std::unique_ptr<CommandScript>& script,
                                 const DialogSettings& settings) {
-  DialogOutcome outOfMemory;
-  outOfMemory.code = kUploadFailed;
-  outOfMemory.resultText = kOutOfMemoryText;
-  outOfMemory.fileInHand = std::string(request.sourceFile);
-  if (!ScriptUsable(script)) return outOfMemory;
-
-  ChannelGuard guard{channel};
-  Dialog dialog{channel, request, *script, settings, 0, {}, {}};
-  try {
-    dialog.outcome.fileInHand = std::string(request.sourceFile);
-    int result = 0;
-    if (!Connect(dialog, result)) {
-      dialog.outcome.code = result;
-      return dialog.outcome;
-    }
-    if (IsDownloadAll(dialog) && !ExpandList(dialog, script, result)) {
-      dialog.outcome.code = result;
-      return dialog.outcome;
-    }
-    dialog.outcome.code = WalkScript(dialog, result);
-    return dialog.outcome;
-  } catch (const std::bad_alloc&) {
-    outOfMemory.fileInHand = dialog.outcome.fileInHand;
-    outOfMemory.downloadAllDir = dialog.outcome.downloadAllDir;
-    return outOfMemory;
+  if (!ScriptUsable(script)) {
+    DialogOutcome lost;
+    lost.fileInHand = std::string(request.sourceFile);
+    return OutOfMemoryEnding(lost);
   }
+  ChannelGuard guard{channel};
+  Dialog dialog{channel, request, *script, settings, 0, {}, false, {}};
+  dialog.outcome.fileInHand = std::string(request.sourceFile);
+  try {
+    dialog.outcome.code = RunDialog(dialog, script);
+  } catch (const std::bad_alloc&) {
+    dialog.outOfMemory = true;
+  }
+  return dialog.outOfMemory ? OutOfMemoryEnding(dialog.outcome) : dialog.outcome;
 }
