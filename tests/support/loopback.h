@@ -7,9 +7,16 @@
 #include <string>
 
 // The second octet of each test program's addresses (the soak's 127.0.10 is
-// set in tests/faults/CMakeLists.txt, the report's 127.0.12 and 127.0.13 in
-// its rig).
-enum class LoopbackNet { kE2e = 5, kDb = 6, kFaults = 7, kPostgres = 12, kChannel = 31 };
+// set in tests/faults/CMakeLists.txt).
+enum class LoopbackNet {
+  kE2e = 5,
+  kDb = 6,
+  kFaults = 7,
+  kPostgres = 12,
+  kReport = 13,
+  kReportPostgres = 14,
+  kChannel = 31,
+};
 
 // The next address for a rig of the running test: 127.net.X.Y, where X and
 // Y follow from the test's place among all the program's tests and from how
