@@ -31,8 +31,8 @@
 #include "bench/bench_support.h"
 #include "crypto/crc16.h"
 #include "crypto/md5.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
+#include "session/script_entries.h"
 #include "tests/support/simulator.h"
 #include "tests/support/temp_dir.h"
 
@@ -144,9 +144,7 @@ bool FloorSendFile(FloorConnection& connection, const std::string& path, const s
     sent = connection.Send(std::string_view(piece, n));
   }
   std::fclose(file);
-  char end[32];
-  std::snprintf(end, sizeof end, "DOWNLOADFILE END %04x", static_cast<unsigned>(crc));
-  return sent && connection.Exchange(end, "250");
+  return sent && connection.Exchange("DOWNLOADFILE END " + Crc16Text(crc), "250");
 }
 
 // Fetches an upload frame, checks its CRC, stores it with CR LF line ends
@@ -160,10 +158,9 @@ bool FloorUpload(FloorConnection& connection, const std::string& name, const std
       !connection.Line(trailer)) {
     return false;
   }
-  char crc[8];
-  std::snprintf(crc, sizeof crc, "%04X",
-                static_cast<unsigned>(Crc16Block(data.data(), data.size(), 0)));
-  if (trailer != std::string("250 END ") + crc) return false;
+  if (trailer != "250 END " + Crc16TrailerText(Crc16Block(data.data(), data.size(), 0))) {
+    return false;
+  }
   std::string stored;
   for (char c : data) {
     if (c == '\n') stored += '\r';

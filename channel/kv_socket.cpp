@@ -48,13 +48,13 @@ void StoreText(char (&field)[Size], const char* text, std::size_t length) {
 
 // Whole seconds from now to the deadline, never negative.
 int SecondsLeft(std::time_t deadline) {
-  const std::time_t left = deadline - std::time(nullptr);
+  const std::time_t left = deadline - SocketNow();
   if (left <= 0) return 0;
   return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
 std::time_t DeadlineAfter(int seconds) {
-  return std::time(nullptr) + seconds;
+  return SocketNow() + seconds;
 }
 
 // A connection attempt that the peer or the network turned down. On Windows
@@ -246,7 +246,7 @@ int KVSocketReceiveBefore(KVSocket* channel, char* buffer, int length, int minim
     }
     if (received > 0) count += received;
     if (count >= required) return count;
-    if (std::time(nullptr) >= deadline) return count;
+    if (SocketNow() >= deadline) return count;
   }
 }
 
@@ -274,7 +274,7 @@ int KVSocketSend(KVSocket* channel, const char* data, int length, int wait) {
       return -1;
     }
     // The send buffer is full: wait for room, but never past the deadline.
-    const int ready = std::time(nullptr) >= deadline
+    const int ready = SocketNow() >= deadline
                           ? kWaitTimedOut
                           : SocketWaitWritable(channel->socketHandle, SecondsLeft(deadline));
     if (ready == kWaitTimedOut) {
@@ -302,8 +302,4 @@ int KVSocketSend(KVSocket* channel, const char* data, int length, int wait) {
 int KVSocketLastError(KVSocket* channel) {
   if (!TagMatches(channel)) return kWsaEinval;
   return channel->lastError;
-}
-
-int KVSocketLayerStarts() {
-  return layerStarts;
 }

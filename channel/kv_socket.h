@@ -56,8 +56,4 @@ int KVSocketReceiveBefore(KVSocket* channel, char* buffer, int length, int minim
 int KVSocketSend(KVSocket* channel, const char* data, int length, int wait);
 int KVSocketLastError(KVSocket* channel);
 
-// How often this process has started the socket layer: 0 before the first
-// KVSocketCreate, 1 ever after.
-int KVSocketLayerStarts();
-
 #endif  // DATENSCHLEUSE_CHANNEL_KV_SOCKET_H

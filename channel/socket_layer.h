@@ -9,6 +9,7 @@
 #define DATENSCHLEUSE_CHANNEL_SOCKET_LAYER_H
 
 #include <cstdint>
+#include <ctime>
 
 #include "channel/kv_socket.h"
 
@@ -26,6 +27,10 @@ constexpr std::uint32_t kNoDottedAddress = 0xFFFFFFFFu;
 constexpr int kWaitReady = 1;     // ready, or a pending failure is waiting to be read
 constexpr int kWaitTimedOut = 0;  // the time ran out
 constexpr int kWaitFailed = -1;   // the wait itself failed (SocketLastError)
+
+// The clock of the channel's deadlines, in whole seconds: the wall clock,
+// or the scripted terminal's own.
+std::time_t SocketNow();
 
 // Starts the socket layer for the process (version 1.1 where it has versions).
 // Returns 0 or the layer's code.

@@ -68,6 +68,10 @@ int WaitFor(SocketHandle socket, short events, int seconds) {
 
 }  // namespace
 
+std::time_t SocketNow() {
+  return std::time(nullptr);
+}
+
 int SocketLayerStart() {
   return 0;
 }  // POSIX sockets need no start-up

@@ -67,6 +67,10 @@ int WaitFor(SocketHandle socket, bool forWriting, int seconds) {
 
 }  // namespace
 
+std::time_t SocketNow() {
+  return std::time(nullptr);
+}
+
 int SocketLayerStart() {
   WSADATA details;
   return ::WSAStartup(MAKEWORD(1, 1), &details);  // the code comes back directly

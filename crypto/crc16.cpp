@@ -1,5 +1,9 @@
 #include "crypto/crc16.h"
 
+#include <cstdio>
+
+#include "text/ascii_case.h"
+
 // Feeding the data byte into the low bits first and then testing only the
 // value's low bit equals comparing bit by bit with the data byte, and leaves
 // one dependency per bit: shift and conditional XOR, which compilers turn
@@ -15,4 +19,15 @@ std::uint16_t Crc16Block(const void* data, std::size_t length, std::uint16_t sta
   std::uint16_t crc = start;
   for (std::size_t i = 0; i < length; ++i) crc = Crc16Byte(bytes[i], crc);
   return crc;
+}
+
+std::string Crc16Text(std::uint16_t crc) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04x", static_cast<unsigned>(crc));
+  return text;
+}
+
+std::string Crc16TrailerText(std::uint16_t crc) {
+  std::string text = Crc16Text(crc);
+  return ToUpperInPlace(text);
 }

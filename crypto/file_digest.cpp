@@ -7,6 +7,7 @@
 
 #include "crypto/md5.h"
 #include "platform/platform.h"
+#include "text/ascii_case.h"
 
 namespace {
 
@@ -26,19 +27,6 @@ std::string_view FileNameOf(std::string_view path) {
   const std::size_t separator = path.find_last_of("\\/");
   if (separator != std::string_view::npos) path.remove_prefix(separator + 1);
   return path;
-}
-
-// ASCII letters only, so that the digest does not depend on a locale.
-void AsciiLowerInPlace(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-}
-
-void AsciiUpperInPlace(char* text) {
-  for (; *text != '\0'; ++text) {
-    if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-  }
 }
 
 // Feeds the name and then the whole file. The name shares the first block
@@ -70,7 +58,7 @@ const char* MD5FileDigest(std::string_view path) {
   if (file == nullptr) return digestText;
   // Unbuffered: each read goes straight into the one 10240-byte buffer.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  AsciiLowerInPlace(name);
+  ToLowerInPlace(name);  // ASCII only: the digest never depends on a locale
   MD5Context context;
   MD5Init(context);
   DigestNameAndFile(context, name, file);
@@ -79,6 +67,6 @@ const char* MD5FileDigest(std::string_view path) {
   MD5Final(digest, context);
   std::memset(digestText, 0, sizeof digestText);
   HexText(digest, 16, digestText);
-  AsciiUpperInPlace(digestText);
+  ToUpperInPlace(digestText);
   return digestText;
 }

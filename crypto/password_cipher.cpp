@@ -101,6 +101,9 @@ std::string EncryptToHexText(std::string_view plainText, std::string_view key) {
   return hex;
 }
 
+// The module's one cipher context, for the tests that see it wiped after
+// every call (declared in tests/crypto/cipher_context.h).
+const BlowfishContext& PasswordCipherContext();
 const BlowfishContext& PasswordCipherContext() {
   return cipherContext;
 }

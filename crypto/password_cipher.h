@@ -34,7 +34,4 @@ int DecryptHexText(std::string_view hexText, std::string& plainText, std::string
 // 8, the same byte order, upper-case hex.
 std::string EncryptToHexText(std::string_view plainText, std::string_view key);
 
-// The module's one cipher context, zero between calls (for tests).
-const BlowfishContext& PasswordCipherContext();
-
 #endif  // DATENSCHLEUSE_CRYPTO_PASSWORD_CIPHER_H

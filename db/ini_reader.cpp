@@ -7,6 +7,7 @@
 #include "crypto/fixed_word.h"
 #include "crypto/password_cipher.h"
 #include "platform/platform.h"
+#include "text/leading_number.h"
 
 namespace {
 
@@ -14,25 +15,6 @@ IniEntry iniEntry;
 
 void ClearEntry(IniEntry& entry) {
   entry = IniEntry{};
-}
-
-// The standard text-to-integer reading of a number field: leading white space,
-// an optional sign, then digits up to the first other character; no digits
-// give 0. Values beyond the 32-bit range are held at its ends.
-std::int32_t ParseNumberField(std::string_view field) {
-  std::size_t i = 0;
-  while (i < field.size() && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < field.size() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
-  std::int64_t value = 0;
-  // At most 11 characters reach here, so the 64-bit sum cannot overflow.
-  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-    value = value * 10 + (field[i] - '0');
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
 }
 
 // Copies the text strictly between the separators at first and second. Two
@@ -53,7 +35,7 @@ void TakeFields(std::string_view header, std::string_view valueLine, IniEntry& e
   // number field without digits.
   if (first > 0) {
     const int length = first < kIniNumberFieldLimit ? first : kIniNumberFieldLimit;
-    entry.entryNumber = ParseNumberField(valueLine.substr(0, static_cast<std::size_t>(length)));
+    entry.entryNumber = LeadingNumber(valueLine.substr(0, static_cast<std::size_t>(length)));
   }
   // With exactly one ';' the second search gives the same position: no key,
   // and the value starts after that ';'.

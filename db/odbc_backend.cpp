@@ -1,12 +1,6 @@
 // The ODBC back end for server databases: the database name is an ODBC data
 // source, connected with the user name and the password. The statements go
 // to the server in the form of its system's entry in the dialect table.
-#if defined(_WIN32)
-#include <windows.h>  // the ODBC headers build on the Windows types
-#endif
-#include <sql.h>
-#include <sqlext.h>
-
 #include <string>
 #include <vector>
 
@@ -14,6 +8,7 @@
 #include "db/sql_runtime.h"
 #include "db/sql_status.h"
 #include "platform/cp1252.h"
+#include "platform/odbc.h"
 
 namespace {
 

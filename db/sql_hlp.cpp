@@ -62,7 +62,7 @@ int OpenDatabase() {
 
   const int status = DbConnect(userName, password, databaseName, "KVSYSTEM");
   if (status != 0) {
-    ConsolePrintf("Datenbankverbindung fehlgeschlagen, Fehler: %d\n", status);
+    ConsolePrintf(kDatabaseConnectFailedLine, status);
     return status;
   }
   return 0;

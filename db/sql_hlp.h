@@ -6,9 +6,13 @@
 // The settings file, relative to the working directory of the process.
 inline constexpr char kSettingsPath[] = "..\\..\\Files\\Korvaline.Ini";
 
+// Printed, always, when the session cannot be opened; %d is the status of the
+// failing step.
+inline constexpr char kDatabaseConnectFailedLine[] =
+    "Datenbankverbindung fehlgeschlagen, Fehler: %d\n";
+
 // 0 when the session is open and switched to the schema; otherwise the status
-// of the failing step, after "Datenbankverbindung fehlgeschlagen, Fehler: %d\n"
-// has been printed.
+// of the failing step, after kDatabaseConnectFailedLine has been printed.
 int OpenDatabase();
 
 // 0, or the status of the connect or of the schema switch.

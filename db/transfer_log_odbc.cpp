@@ -1,17 +1,12 @@
 // Reading a transfer log through ODBC: the table KVSYSTEM.O2008TRANSPROT of
 // the data source, on a read-only session that is rolled back at the end.
-#if defined(_WIN32)
-#include <windows.h>  // the ODBC headers build on the Windows types
-#endif
-#include <sql.h>
-#include <sqlext.h>
-
 #include <cstdio>
 #include <string>
 
 #include "db/sql_dialects.h"
 #include "db/sql_status.h"
 #include "db/transfer_log_reader.h"
+#include "platform/odbc.h"
 
 namespace {
 

@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "crypto/md5.h"
-#include "driver/path_rules.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "dialog/dialog_texts.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
+#include "session/path_rules.h"
+#include "session/script_entries.h"
 
 std::string ListLineFileName(const char* line) {
   std::string name(line);
@@ -18,56 +19,56 @@ std::string ListLineFileName(const char* line) {
 
 namespace {
 
-// Appends the two entries for the file that run.sourceFile names in the
-// server and run.targetFile in the terminal. Returns false when it cannot be
-// sized.
-bool AppendFileEntries(TransferRun& run) {
+// Takes up the server file path, named terminalName in the terminal, and
+// appends its two entries. Returns false when the expansion ends here: the
+// file cannot be sized, or an entry could not be added.
+bool AppendFileEntries(DownloadAllExpansion& expansion, std::unique_ptr<CommandScript>& script,
+                       const std::string& path, std::string_view terminalName) {
+  expansion.fileInHand = path;
   // Sized first, so that only a regular file is read for its digest.
-  const std::int32_t size = GetFileSize(run.sourceFile);
-  if (size == -1) return false;
-  const std::string digest = MD5FileDigest(run.sourceFile);
-  AddScriptEntry(run.script, DownloadBeginEntry(run.targetFile, size, digest));
-  AddScriptEntry(run.script, kDownloadEndEntry);
+  const std::int32_t size = GetFileSize(path);
+  if (size == -1) {
+    expansion.result = kExitCannotSize;
+    return false;
+  }
+  const std::string digest = MD5FileDigest(path);
+  if (AddScriptEntry(script, DownloadBeginEntry(terminalName, size, digest)) == 0 ||
+      AddScriptEntry(script, kDownloadEndEntry) == 0) {
+    expansion.outOfMemory = true;
+    return false;
+  }
   return true;
-}
-
-int EndProcess(TransferRun& run) {
-  run.endProcess = true;
-  return kExitCannotSize;
 }
 
 }  // namespace
 
-int ExpandDownloadAll(TransferRun& run) {
-  run.downloadAllDir = DirectoryOf(run.sourceFile);
-  const std::string listPath = run.downloadAllDir + kDownloadListName;
-  const std::string identityPath = run.downloadAllDir + kIdentityFileName;
+DownloadAllExpansion ExpandDownloadAll(std::string_view sourceArgument, const VerboseSink& verbose,
+                                       std::unique_ptr<CommandScript>& script) {
+  DownloadAllExpansion expansion;
+  expansion.directory = DirectoryOf(sourceArgument);
+  const std::string listPath = expansion.directory + kDownloadListName;
+  const std::string identityPath = expansion.directory + kIdentityFileName;
 
   const std::int32_t identitySize = GetFileSize(identityPath);
   bool sendIdentity = identitySize != -1 && identitySize != 0;
 
   std::FILE* list = OpenFile(listPath, "rb");
   if (list == nullptr) {
-    if (run.verbose == 1) ConsoleWrite("DNLLIST.TXT Datei auf Server nicht gefunden\n");
-    return kDownloadListMissing;
+    VerboseWrite(verbose, kListMissingText);
+    expansion.result = kDownloadListMissing;
+    return expansion;
   }
   char line[kListLineBuffer];
   while (ReadTextLine(list, line, sizeof line)) {
     const std::string name = ListLineFileName(line);
-    run.sourceFile = run.downloadAllDir + name;
     if (std::strstr(line, kIdentityFileName) != nullptr) sendIdentity = false;
-    run.targetFile = name;
-    if (!AppendFileEntries(run)) {
+    if (!AppendFileEntries(expansion, script, expansion.directory + name, name)) {
       std::fclose(list);
-      return EndProcess(run);
+      return expansion;
     }
   }
   std::fclose(list);
 
-  if (sendIdentity) {
-    run.sourceFile = identityPath;
-    run.targetFile = kIdentityFileName;
-    if (!AppendFileEntries(run)) return EndProcess(run);
-  }
-  return 0;
+  if (sendIdentity) AppendFileEntries(expansion, script, identityPath, kIdentityFileName);
+  return expansion;
 }

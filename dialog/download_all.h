@@ -4,7 +4,13 @@
 #ifndef DATENSCHLEUSE_DIALOG_DOWNLOAD_ALL_H
 #define DATENSCHLEUSE_DIALOG_DOWNLOAD_ALL_H
 
-#include "driver/transfer_run.h"
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/verbose.h"
+#include "session/command_script.h"
+#include "session/transfer_run.h"
 
 inline constexpr char kDownloadListName[] = "DNLLIST.TXT";
 inline constexpr char kIdentityFileName[] = "IDSTAMM.DTA";
@@ -21,10 +27,18 @@ constexpr int kListLineBuffer = static_cast<int>(kListLineLimit) + 2;
 // A NUL byte ends the line's text.
 std::string ListLineFileName(const char* line);
 
-// Sets run.downloadAllDir from run.sourceFile and appends the entries for the
-// listed files. Returns 0, or kDownloadListMissing. When a listed file cannot
-// be sized it sets run.endProcess and returns kExitCannotSize at once.
-// run.sourceFile and run.targetFile are left naming the last appended file.
-int ExpandDownloadAll(TransferRun& run);
+struct DownloadAllExpansion {
+  // 0; kDownloadListMissing; kExitCannotSize when a listed file cannot be
+  // sized (the process must then end at once, nothing printed or recorded).
+  int result = 0;
+  bool outOfMemory = false;  // an entry could not be added to the script
+  std::string directory;     // the download-all directory: DirectoryOf(source)
+  std::string fileInHand;    // server path of the last file taken up; empty when none
+};
+
+// Takes the directory from sourceArgument (argument 3) and appends the
+// entries for the listed files to script.
+DownloadAllExpansion ExpandDownloadAll(std::string_view sourceArgument, const VerboseSink& verbose,
+                                       std::unique_ptr<CommandScript>& script);
 
 #endif  // DATENSCHLEUSE_DIALOG_DOWNLOAD_ALL_H

@@ -1,6 +1,7 @@
 #include "dialog/reply.h"
 
-#include <climits>
+#include "dialog/dialog_texts.h"
+#include "text/leading_number.h"
 
 std::string_view ReplyTextOf(std::string_view received) {
   return received.substr(0, received.find('\0'));
@@ -8,21 +9,6 @@ std::string_view ReplyTextOf(std::string_view received) {
 
 bool ReplyCodeMatches(std::string_view reply, std::string_view entry) {
   return reply.size() >= 3 && entry.size() >= 3 && reply.substr(0, 3) == entry.substr(0, 3);
-}
-
-int LeadingNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value <= INT_MAX) value = value * 10 + (text[i] - '0');
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
 }
 
 std::string_view ReplyResultText(std::string_view reply) {
@@ -44,4 +30,10 @@ std::string MaskedCommandText(std::string_view command) {
     return std::string(command);
   }
   return std::string(command.substr(0, 5)) + "**********";
+}
+
+void ShowReply(const VerboseSink& verbose, std::string_view reply, std::string_view lineEnd) {
+  VerboseWrite(verbose, kReplyShownPrefix);
+  VerboseWrite(verbose, reply);
+  VerboseWrite(verbose, lineEnd);
 }

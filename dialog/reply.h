@@ -1,15 +1,13 @@
 // Rules for the terminal's replies: code comparison, the number a refusal
-// carries, the result line derived from a reply, and how a sent command is
-// shown in verbose mode.
+// carries, the result line derived from a reply, and how replies and sent
+// commands are shown in verbose mode.
 #ifndef DATENSCHLEUSE_DIALOG_REPLY_H
 #define DATENSCHLEUSE_DIALOG_REPLY_H
 
 #include <string>
 #include <string_view>
 
-// Stands for a reply whose text is empty; its two blanks take the place of the
-// line end that every reply text loses.
-inline constexpr char kNoAnswerReply[] = "999 keine Antwort  ";
+#include "platform/verbose.h"
 
 // The text of a received block: everything before its first NUL byte.
 std::string_view ReplyTextOf(std::string_view received);
@@ -17,11 +15,6 @@ std::string_view ReplyTextOf(std::string_view received);
 // True when the reply's first three characters equal the entry's three code
 // characters byte for byte.
 bool ReplyCodeMatches(std::string_view reply, std::string_view entry);
-
-// Reads a number in the manner of atoi: leading blanks skipped, an optional
-// sign, then digits up to the first other character; 0 without digits.
-// Values beyond the int range are clamped.
-int LeadingNumber(std::string_view text);
 
 // The result line a reply leaves: the reply without its last two characters
 // (its line end), or empty when it has fewer than two.
@@ -42,5 +35,8 @@ int RefusalResult(std::string_view resultText);
 // How a sent command line is shown in verbose mode: a command holding "USER"
 // or "PASS" anywhere shows only its first five characters and ten asterisks.
 std::string MaskedCommandText(std::string_view command);
+
+// Shows a received reply in verbose mode: the prefix, the reply, lineEnd.
+void ShowReply(const VerboseSink& verbose, std::string_view reply, std::string_view lineEnd);
 
 #endif  // DATENSCHLEUSE_DIALOG_REPLY_H

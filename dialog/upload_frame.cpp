@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <new>
 #include <stdexcept>
 
 #include "crypto/crc16.h"
 #include "dialog/protocol.h"
 #include "dialog/reply.h"
-#include "driver/text_helpers.h"
+#include "text/leading_number.h"
 
 namespace {
 
@@ -134,10 +133,8 @@ UploadFrameCheck UploadFrameParse(const UploadFrame& frame) {
   check.data = text.substr(frame.lineEnd + 2, frame.trailer - (frame.lineEnd + 2));
   const std::string_view received = text.substr(frame.trailer + kMarkLength + 1, 4);
 
-  char computed[8];
-  std::snprintf(computed, sizeof computed, "%04x",
-                Crc16Block(check.data.data(), check.data.size(), 0));
-  ToUpperInPlace(computed);
+  const std::string computed =
+      Crc16TrailerText(Crc16Block(check.data.data(), check.data.size(), 0));
 
   const bool lengthAgrees =
       declared >= 0 && static_cast<std::size_t>(declared) == check.data.size();

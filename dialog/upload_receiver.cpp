@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "dialog/dialog_texts.h"
 #include "dialog/protocol.h"
 #include "dialog/reply.h"
 #include "dialog/upload_frame.h"
@@ -28,25 +29,32 @@ bool StoreUploadedData(std::string_view targetFile, std::string_view data) {
 
 namespace {
 
+UploadReceived Ending(int result, std::string resultText = {}) {
+  UploadReceived received;
+  received.result = result;
+  received.resultText = std::move(resultText);
+  return received;
+}
+
 // Reads pieces until the frame is complete or refused (it can no longer
 // agree with its declared length: judged at once, however much the terminal
 // still sends). Returns 0, or the result of the phase when reading or
-// gathering failed. lastPiece is left on the text of the last piece read.
-int GatherFrame(KVSocket* channel, TransferRun& run, UploadFrame& frame,
-                std::array<char, kReplyLimit + 1>& buffer, std::string_view& lastPiece) {
+// gathering failed (with the result line it leaves in resultText). lastPiece
+// is left on the text of the last piece read.
+int GatherFrame(KVSocket* channel, const VerboseSink& verbose, UploadFrame& frame,
+                std::array<char, kReplyLimit + 1>& buffer, std::string_view& lastPiece,
+                std::string& resultText) {
   while (!UploadFrameComplete(frame) && !UploadFrameRefused(frame)) {
     buffer.fill('\0');
     const int n = KVSocketReceive(channel, buffer.data(), kReplyLimit, 1);
     if (n < 1) {
       const int error = KVSocketLastError(channel);
-      KVSocketClose(channel);
-      if (run.verbose == 1) ConsolePrintf("Read-Error: %d", error);
+      VerbosePrintf(verbose, kReadErrorFormat, error);
       return error;
     }
     lastPiece = ReplyTextOf(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
     if (!UploadFrameFeed(frame, lastPiece)) {
-      KVSocketClose(channel);
-      SetResultText(run.resultText, kOutOfMemoryText);
+      resultText = kOutOfMemoryText;
       return kUploadFailed;
     }
   }
@@ -55,38 +63,28 @@ int GatherFrame(KVSocket* channel, TransferRun& run, UploadFrame& frame,
 
 }  // namespace
 
-int ReceiveUpload(KVSocket* channel, TransferRun& run, std::string_view firstReply,
-                  std::size_t memoryLimit) {
+UploadReceived ReceiveUpload(KVSocket* channel, std::string_view targetFile,
+                             const VerboseSink& verbose, std::string_view firstReply,
+                             std::size_t memoryLimit) {
   UploadFrame frame;
-  if (!UploadFrameStart(frame, memoryLimit)) return kUploadFailed;
+  if (!UploadFrameStart(frame, memoryLimit)) return Ending(kUploadFailed);
   std::array<char, kReplyLimit + 1> buffer;
   std::string_view lastPiece = ReplyTextOf(firstReply);
-  if (!UploadFrameFeed(frame, lastPiece)) {
-    KVSocketClose(channel);
-    SetResultText(run.resultText, kOutOfMemoryText);
-    return kUploadFailed;
-  }
-  const int gathered = GatherFrame(channel, run, frame, buffer, lastPiece);
-  if (gathered != 0) return gathered;
-  if (run.verbose == 1) {
-    ConsoleWrite("Terminalantwort: ");
-    ConsoleWrite(lastPiece);
-    ConsoleWrite("\r\n");
-  }
+  if (!UploadFrameFeed(frame, lastPiece)) return Ending(kUploadFailed, kOutOfMemoryText);
+  std::string resultText;
+  const int gathered = GatherFrame(channel, verbose, frame, buffer, lastPiece, resultText);
+  if (gathered != 0) return Ending(gathered, std::move(resultText));
+  ShowReply(verbose, lastPiece, "\r\n");
 
   const UploadFrameCheck check = UploadFrameParse(frame);
   if (check.verdict != UploadFrameVerdict::kAccepted) {
-    SetResultText(run.resultText, kFrameMismatchText);
-    if (run.verbose == 1) {
-      ConsoleWrite("\n");
-      ConsoleWrite(run.resultText);
-    }
-    return kUploadFailed;
+    VerboseWrite(verbose, "\n");
+    VerboseWrite(verbose, kFrameMismatchText);
+    return Ending(kUploadFailed, kFrameMismatchText);
   }
-  if (!StoreUploadedData(run.targetFile, check.data)) {
-    if (run.verbose == 1) ConsoleWrite("Zieldatei auf Server kann nicht erzeugt werden\n");
-    return kUploadFailed;
+  if (!StoreUploadedData(targetFile, check.data)) {
+    VerboseWrite(verbose, kTargetNotCreatedText);
+    return Ending(kUploadFailed);
   }
-  SetResultText(run.resultText, "Datei \"" + run.targetFile + "\" erfolgreich gespeichert");
-  return 0;
+  return Ending(0, kStoredPrefix + std::string(targetFile) + kStoredSuffix);
 }

@@ -1,21 +1,17 @@
 // The upload data phase: gathers the frame that answers the upload command,
-// checks its declared length and CRC, and stores the data in run.targetFile.
+// checks its declared length and CRC, and stores the data in the server file.
 #ifndef DATENSCHLEUSE_DIALOG_UPLOAD_RECEIVER_H
 #define DATENSCHLEUSE_DIALOG_UPLOAD_RECEIVER_H
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "channel/kv_socket.h"
-#include "driver/transfer_run.h"
+#include "platform/verbose.h"
 
 // Result of every failure of the phase that is not a channel error.
 constexpr int kUploadFailed = 99;
-
-inline constexpr char kOutOfMemoryText[] = "Nicht gen\xFCgend Speicher";
-inline constexpr char kFrameMismatchText[] =
-    "ERROR: L\xE4ngenangabe oder CRC stimmt nicht \xFC"
-    "berein!";
 
 // How old (seconds since its last write) a ".<name>.part-*" file beside an
 // upload's target must be before an upload to that target removes it as a
@@ -35,12 +31,21 @@ constexpr long kStaleUploadAge = 2 * 6 * 30;
 // Returns false on failure.
 bool StoreUploadedData(std::string_view targetFile, std::string_view data);
 
+struct UploadReceived {
+  int result = 0;
+  // The result line the phase leaves; empty when it leaves none (a failed
+  // read, a file that could not be stored).
+  std::string resultText;
+};
+
 // firstReply is the reply that matched "200", the frame's first piece.
-// Returns 0 when the file has been stored (ResultText then names it); 99 when
-// memory runs out (beyond memoryLimit bytes of frame too), when length or CRC
-// disagree, when the frame is malformed or when the file cannot be stored;
-// the channel's last error when a read fails or times out.
-int ReceiveUpload(KVSocket* channel, TransferRun& run, std::string_view firstReply,
-                  std::size_t memoryLimit);
+// result is 0 when the file has been stored in targetFile (the result line
+// then names it); 99 when memory runs out (beyond memoryLimit bytes of frame
+// too), when length or CRC disagree, when the frame is malformed or when the
+// file cannot be stored; the channel's last error when a read fails or times
+// out.
+UploadReceived ReceiveUpload(KVSocket* channel, std::string_view targetFile,
+                             const VerboseSink& verbose, std::string_view firstReply,
+                             std::size_t memoryLimit);
 
 #endif  // DATENSCHLEUSE_DIALOG_UPLOAD_RECEIVER_H

@@ -1,21 +1,28 @@
 #include "driver/command_line.h"
 
-#include <climits>
-
-#include "driver/path_rules.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "driver/driver_texts.h"
 #include "driver/usage.h"
 #include "platform/platform.h"
+#include "platform/verbose.h"
+#include "session/path_rules.h"
+#include "session/script_entries.h"
+#include "text/ascii_case.h"
+#include "text/leading_number.h"
 
 namespace {
 
 constexpr std::size_t kRequiredArguments = 4;
 
-int RefuseWithUsage() {
+CommandLineVerdict Refuse(int exitCode) {
+  CommandLineVerdict verdict;
+  verdict.exitCode = exitCode;
+  return verdict;
+}
+
+CommandLineVerdict RefuseWithUsage() {
   PrintBanner();
   PrintUsage();
-  return kExitUsage;
+  return Refuse(kExitUsage);
 }
 
 // Scans arguments 5 to 7 for "/D" in any letter case; they are upper-cased in
@@ -27,43 +34,30 @@ int ScanVerboseSwitch(std::vector<std::string>& arguments) {
   return 0;
 }
 
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // Paths too long for the fixed lines the protocol builds them into are
 // refused here, before any network work, instead of being cut.
-int CheckPathLimits(const TransferRun& run) {
+CommandLineVerdict CheckPathLimits(const TransferRun& run) {
   if (run.transferType == "UPL" && run.sourceFile.size() > kUploadFileNameLimit) {
-    ConsoleWrite("Dateiname im Terminal zu lang !!!\n");
-    return kExitBadArgument;
+    ConsoleWrite(kTerminalFileNameTooLongText);
+    return Refuse(kExitBadArgument);
   }
   if (run.transferType == "DNLA" &&
       (run.sourceFile.size() > kDownloadAllSourceLimit ||
        DirectoryOf(run.sourceFile).size() + sizeof "DNLLIST.TXT" - 1 > kDownloadAllSourceLimit)) {
-    ConsoleWrite("Quellverzeichnis zu lang !!!\n");
-    return kExitBadArgument;
+    ConsoleWrite(kSourceDirectoryTooLongText);
+    return Refuse(kExitBadArgument);
   }
-  return kCommandLineAccepted;
+  CommandLineVerdict accepted;
+  accepted.accepted = true;
+  return accepted;
 }
 
 }  // namespace
 
-int DecimalValueOf(const char* text) {
-  while (IsWhiteSpace(*text)) ++text;
-  const bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  long long value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + (*text - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
-}
-
-int ParseCommandLine(std::vector<std::string> arguments, TransferRun& run) {
+CommandLineVerdict ParseCommandLine(std::vector<std::string> arguments, TransferRun& run) {
   if (arguments.size() < kRequiredArguments) return RefuseWithUsage();
   run.verbose = ScanVerboseSwitch(arguments);
+  const VerboseSink verbose{run.verbose == 1};
 
   run.transferType = arguments[0].substr(0, kTransferTypeLength).c_str();
   ToUpperInPlace(run.transferType);
@@ -72,18 +66,18 @@ int ParseCommandLine(std::vector<std::string> arguments, TransferRun& run) {
   }
 
   if (arguments[1].size() > kTerminalNameLimit) {
-    if (run.verbose == 1) ConsoleWrite("Terminalname zu lang !!!\n");
-    return kExitBadArgument;
+    VerboseWrite(verbose, kTerminalNameTooLongText);
+    return Refuse(kExitBadArgument);
   }
   run.terminalName = arguments[1];
   run.sourceFile = arguments[2];
   run.targetFile = arguments[3];
 
   if (run.transferType == "UPL" && arguments.size() > 4) {
-    run.deleteFlag = DecimalValueOf(arguments[4].c_str());
+    run.deleteFlag = LeadingNumber(arguments[4].c_str());
     if (run.deleteFlag != 0 && run.deleteFlag != 1) {
-      if (run.verbose == 1) ConsoleWrite("falsches L\xF6schFlag !!!\n");
-      return kExitBadArgument;
+      VerboseWrite(verbose, kBadDeleteFlagText);
+      return Refuse(kExitBadArgument);
     }
   }
   return CheckPathLimits(run);

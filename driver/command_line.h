@@ -1,23 +1,20 @@
-// Checks the command line and fills the run's shared state.
+// Checks the command line and fills the run's state.
 #ifndef DATENSCHLEUSE_DRIVER_COMMAND_LINE_H
 #define DATENSCHLEUSE_DRIVER_COMMAND_LINE_H
 
 #include <string>
 #include <vector>
 
-#include "driver/transfer_run.h"
+#include "session/transfer_run.h"
 
-// Returned when the command line is usable and the run goes on.
-constexpr int kCommandLineAccepted = -1000;
+struct CommandLineVerdict {
+  bool accepted = false;  // the command line is usable and the run goes on
+  int exitCode = 0;       // when not accepted: the code the process ends with
+};
 
-// arguments excludes the program name. Returns kCommandLineAccepted, or the
-// exit code of a command-line fault after its output: 99 with the banner and
+// arguments excludes the program name. Accepts the command line, or refuses
+// it with the exit code of the fault after its output: 99 with the banner and
 // usage text, 1 for a bad terminal name, flag or file name.
-int ParseCommandLine(std::vector<std::string> arguments, TransferRun& run);
-
-// The standard decimal conversion: leading white space, an optional sign,
-// digits up to the first other character; 0 without digits. Saturates
-// instead of overflowing.
-int DecimalValueOf(const char* text);
+CommandLineVerdict ParseCommandLine(std::vector<std::string> arguments, TransferRun& run);
 
 #endif  // DATENSCHLEUSE_DRIVER_COMMAND_LINE_H

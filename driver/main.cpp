@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "driver/driver_texts.h"
 #include "driver/run.h"
-#include "driver/transfer_run.h"
 #include "platform/platform.h"
+#include "session/transfer_run.h"
 
 int main(int argc, char** argv) {
   PlatformInit();
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string argument;
     if (!ArgumentToInternal(argv[i], argument)) {
-      ConsolePrintf("Argument %d ist keine Windows-1252-Zeichenfolge !!!\n", i);
+      ConsolePrintf(kArgumentNotCp1252Format, i);
       std::fflush(stdout);
       return kExitBadArgument;
     }

@@ -8,34 +8,43 @@
 #include "db/transfer_record.h"
 #include "dialog/dialog_engine.h"
 #include "driver/command_line.h"
-#include "driver/path_rules.h"
+#include "driver/driver_texts.h"
+#include "driver/record_values.h"
 #include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
+#include "platform/verbose.h"
 
 namespace {
 
 // Creates the channel and runs the dialog on it; a channel that cannot be
-// created leaves its error number as the result and in the result line.
-int RunDialogStep(TransferRun& run) {
+// created ends with its error number as the code and in the result line.
+DialogOutcome RunDialogStep(TransferRun& run, const VerboseSink& verbose) {
   int createError = 0;
   KVSocket* channel = KVSocketCreate(&createError);
   if (channel == nullptr) {
+    DialogOutcome outcome;
     char text[96];
-    std::snprintf(text, sizeof text, "Socket konnte nicht erzeugt werden! Socketerror: %d",
-                  createError);
-    SetResultText(run.resultText, text);
-    return createError;
+    std::snprintf(text, sizeof text, kSocketNotCreatedFormat, createError);
+    outcome.code = createError;
+    outcome.resultText = text;
+    outcome.fileInHand = run.sourceFile;
+    return outcome;
   }
-  run.scriptPosition = 0;
-  const int result = RunTerminalDialog(channel, run);
+  DialogRequest request;
+  request.verbose = verbose;
+  request.transferType = run.transferType;
+  request.terminalName = run.terminalName;
+  request.sourceFile = run.sourceFile;
+  request.targetFile = run.targetFile;
+  DialogOutcome outcome = RunTerminalDialog(channel, request, run.script);
   KVSocketDestroy(channel);
-  return result;
+  return outcome;
 }
 
 // Logs the run in the database; a failure there changes neither the result
 // line nor the exit code, but a row that was not written says so.
-void RecordTransfer(TransferRun& run, int dialogResult) {
+void RecordTransfer(const TransferRun& run, int dialogResult) {
   if (OpenDatabase() != 0) return;
   const std::string userName = RecordUserFolderName(run);
   const std::string fileText = RecordFileText(run, dialogResult);
@@ -53,23 +62,25 @@ void RecordTransfer(TransferRun& run, int dialogResult) {
 
 int RunTransfer(const std::vector<std::string>& arguments) {
   TransferRun run;
-  const int verdict = ParseCommandLine(arguments, run);
-  if (verdict != kCommandLineAccepted) return verdict;
+  const CommandLineVerdict verdict = ParseCommandLine(arguments, run);
+  if (!verdict.accepted) return verdict.exitCode;
+  const VerboseSink verbose{run.verbose == 1};
 
-  if (run.verbose == 1) {
-    ConsolePrintf("Start Transfer - %s\n\r", GetTimestampText());
-    ConsoleWrite("Befehlsfolge festlegen.\n\r");
-  }
+  VerbosePrintf(verbose, kTransferStartFormat, GetTimestampText());
+  VerboseWrite(verbose, kScriptDecidedText);
   if (BuildSessionScript(run) != 0) return kExitCannotSize;
 
-  const int result = RunDialogStep(run);
-  if (run.endProcess) return kExitCannotSize;
+  const DialogOutcome outcome = RunDialogStep(run, verbose);
+  if (outcome.endProcess) return kExitCannotSize;
   FreeCommandScript(run.script);
+  run.downloadAllDir = outcome.downloadAllDir;
+  run.fileInHand = outcome.fileInHand;
+  SetResultText(run.resultText, outcome.resultText);
 
-  if (run.verbose == 1) ConsolePrintf("Ende Transfer - %s", GetTimestampText());
-  RecordTransfer(run, result);
+  VerbosePrintf(verbose, kTransferEndFormat, GetTimestampText());
+  RecordTransfer(run, outcome.code);
 
   ConsoleWrite(run.resultText.c_str());
   ConsoleWrite("\n");
-  return result;
+  return outcome.code;
 }

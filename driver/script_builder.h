@@ -1,42 +1,10 @@
-// Builds the session script for the run's transfer type: the login entries,
-// a single download's BEGIN and END entries, an upload's and a delete's
-// entries with their own argument CRC.
+// Assembles the session script the driver decides before the dialog: the
+// login entries for every type, a single download's start and end entries,
+// an upload's and a delete's entries.
 #ifndef DATENSCHLEUSE_DRIVER_SCRIPT_BUILDER_H
 #define DATENSCHLEUSE_DRIVER_SCRIPT_BUILDER_H
 
-#include <cstdint>
-#include <ctime>
-#include <string>
-#include <string_view>
-
-#include "driver/transfer_run.h"
-
-inline constexpr char kDownloadEndEntry[] = "250DOWNLOADFILE END ";
-
-// The argument text of an upload or delete command lives in a 100-byte line.
-constexpr std::size_t kUploadArgumentLimit = 99;
-// "TYP=1 \"" + name + "\" /d:" + up to five digits must fit that line.
-constexpr std::size_t kUploadFileNameLimit = kUploadArgumentLimit - 17;
-
-// The generator of the "/d:" numbers: seeded once per run from the time in
-// whole seconds, it yields 0 to 32767, the same on every platform.
-struct ScriptRandom {
-  std::uint32_t state = 1;
-};
-void SeedScriptRandom(ScriptRandom& random, std::time_t seconds);
-int NextScriptRandom(ScriptRandom& random);
-
-// "200DOWNLOADFILE BEGIN TYP=1 \"" + name + "\" " + size + " /C:" + digest.
-std::string DownloadBeginEntry(std::string_view terminalFileName, std::int32_t size,
-                               std::string_view digest);
-
-// "200" + command + " " + CRC ("%04x") + " " + length + " " + argument, where
-// argument is "TYP=1 \"" + terminalFileName + "\" /d:" + number.
-std::string TransferCommandEntry(std::string_view command, std::string_view terminalFileName,
-                                 int number);
-
-// The login text: FixedWord followed by a 14-digit timestamp.
-std::string LoginText(std::string_view timestamp);
+#include "session/transfer_run.h"
 
 // Appends every entry the driver decides before the dialog. Returns 0, or
 // kExitCannotSize when a DNL server file is missing or empty (the run then

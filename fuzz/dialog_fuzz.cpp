@@ -1,6 +1,6 @@
 // The whole dialog on whatever a terminal sends: the engine, the download
 // sender, the upload receiver with its store and the channel's own logic,
-// run over a scripted socket layer (fuzz/scripted_socket_layer.h) that
+// run over a scripted socket layer (channel/scripted_terminal.h) that
 // delivers the terminal's bytes in exactly the pieces the input names.
 //
 // Input layout:
@@ -22,13 +22,14 @@
 #include <vector>
 
 #include "channel/kv_socket.h"
+#include "channel/scripted_terminal.h"
 #include "crypto/crc16.h"
 #include "dialog/dialog_engine.h"
 #include "dialog/reply.h"
 #include "driver/script_builder.h"
 #include "fuzz/fuzz_target.h"
-#include "fuzz/scripted_socket_layer.h"
 #include "platform/platform.h"
+#include "session/transfer_run.h"
 
 namespace {
 
@@ -81,19 +82,29 @@ const std::string& ServerDirectory() {
   return directory;
 }
 
-std::vector<ScriptedPiece> ReadPieces(const std::uint8_t* data, std::size_t size) {
-  std::vector<ScriptedPiece> pieces;
-  std::size_t commands = 0;
+// The terminal's steps: each piece is sent once the tool has sent the
+// command lines its header asks for (one more line read per bit 15).
+std::vector<ScriptedStep> ReadSteps(const std::uint8_t* data, std::size_t size) {
+  std::vector<ScriptedStep> steps;
   std::size_t i = 0;
   while (i + 2 <= size) {
     const unsigned header = static_cast<unsigned>(data[i]) << 8 | data[i + 1];
     i += 2;
-    if ((header & 0x8000u) != 0) ++commands;
+    if ((header & 0x8000u) != 0) steps.push_back(scripted::ReadLine());
     const std::size_t length = std::min<std::size_t>(header & 0x7FFFu, size - i);
-    if (length > 0) pieces.push_back({commands, std::string(AsText(data + i, length))});
+    if (length > 0) steps.push_back(scripted::Send(std::string(AsText(data + i, length))));
     i += length;
   }
-  return pieces;
+  return steps;
+}
+
+std::size_t LinesIn(const std::string& sent) {
+  std::size_t lines = 0;
+  for (std::size_t at = sent.find("\r\n"); at != std::string::npos;
+       at = sent.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  return lines;
 }
 
 TransferRun StartRun(unsigned kind) {
@@ -140,8 +151,7 @@ void CheckDownloads(const std::string& sent, const TransferRun& run) {
     at = lineEnd;
     if (end == std::string::npos) continue;  // the dialog broke off in this download
     FUZZ_CHECK(sent.compare(lineEnd + 2, end - lineEnd - 2, file) == 0);
-    char crc[16];
-    std::snprintf(crc, sizeof crc, "%04x\r\n", Crc16Block(file.data(), file.size(), 0));
+    const std::string crc = Crc16Text(Crc16Block(file.data(), file.size(), 0)) + "\r\n";
     FUZZ_CHECK(sent.compare(end + 17, 6, crc) == 0);
   }
 }
@@ -152,9 +162,9 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::string& dir = ServerDirectory();
   WriteFile(dir + "/Bew.dta", kOldServerFile);
-  ScriptedPeer& peer = TheScriptedPeer();
-  peer = ScriptedPeer{};
-  peer.pieces = ReadPieces(data + 1, size - 1);
+  ScriptedTerminal& peer = TheScriptedTerminal();
+  peer = ScriptedTerminal{};
+  peer.steps = ReadSteps(data + 1, size - 1);
 
   TransferRun run = StartRun((data[0] & 0x7Fu) % 5u);
   run.verbose = (data[0] & 0x80u) != 0 ? 1 : 0;
@@ -162,16 +172,23 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   int error = 0;
   KVSocket* channel = KVSocketCreate(&error);
   FUZZ_CHECK(channel != nullptr);
-  const int result = RunTerminalDialog(channel, run);
-  FUZZ_CHECK(peer.closed == peer.opened || run.endProcess);
+  DialogRequest request;
+  request.verbose.on = run.verbose == 1;
+  request.transferType = run.transferType;
+  request.terminalName = run.terminalName;
+  request.sourceFile = run.sourceFile;
+  request.targetFile = run.targetFile;
+  const DialogOutcome outcome = RunTerminalDialog(channel, request, run.script);
+  FUZZ_CHECK(peer.closed == peer.opened);
   KVSocketDestroy(channel);
 
-  FUZZ_CHECK(run.resultText.size() <= kResultTextCapacity);
+  FUZZ_CHECK(outcome.resultText.size() <= kResultTextCapacity);
   // Result 0 means the whole script, and nothing else: a refusal whose first
-  // three characters hold no number ends with 99.
-  const bool completed =
-      static_cast<std::size_t>(run.scriptPosition) + 1 == run.script->entries.size();
-  if (result == 0 && !run.endProcess) FUZZ_CHECK(completed);
+  // three characters hold no number ends with 99. The whole script has sent
+  // every command; no data file holds a CR LF, so the command lines are the
+  // CR LF pairs sent.
+  const bool completed = LinesIn(peer.sent) + 1 == run.script->entries.size();
+  if (outcome.code == 0 && !outcome.endProcess) FUZZ_CHECK(completed);
   CheckDownloads(peer.sent, run);
   const std::string stored = ReadFile(dir + "/Bew.dta");
   if (peer.sent.find("DELETEFILE") != std::string::npos) FUZZ_CHECK(stored != kOldServerFile);

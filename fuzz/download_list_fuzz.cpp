@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "dialog/download_all.h"
-#include "driver/command_script.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
 #include "fuzz/fuzz_target.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
+#include "session/command_script.h"
+#include "session/script_entries.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ TransferRun StartRun() {
 // Checks the two entries at index for the named file; false when the file
 // cannot be sized, where the expansion must have stopped.
 bool CheckPair(const TransferRun& run, std::size_t index, const std::string& name) {
-  const std::int32_t size = GetFileSize(run.downloadAllDir + name);
+  const std::int32_t size = GetFileSize(FixtureDirectory() + "\\" + name);
   if (size == -1) return false;
   FUZZ_CHECK(run.script->entries.size() >= index + 2);
   const std::string head =
@@ -106,15 +106,18 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   WriteFile(FixtureDirectory() + "/" + kDownloadListName, list);
 
   TransferRun run = StartRun();
-  const int result = ExpandDownloadAll(run);
-  FUZZ_CHECK(run.downloadAllDir == FixtureDirectory() + "\\");
+  const DownloadAllExpansion expansion =
+      ExpandDownloadAll(run.sourceFile, VerboseSink{}, run.script);
+  const int result = expansion.result;
+  FUZZ_CHECK(expansion.directory == FixtureDirectory() + "\\");
+  FUZZ_CHECK(!expansion.outOfMemory);
 
   std::size_t index = 3;
   bool sendIdentity = true;
   for (const std::string& line : ReadLines(list)) {
     if (line.find(kIdentityFileName) != std::string::npos) sendIdentity = false;
     if (!CheckPair(run, index, NameOf(line))) {
-      FUZZ_CHECK(result == kExitCannotSize && run.endProcess);
+      FUZZ_CHECK(result == kExitCannotSize);
       FUZZ_CHECK(run.script->entries.size() == index);
       return 0;
     }
@@ -124,7 +127,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     FUZZ_CHECK(CheckPair(run, index, kIdentityFileName));
     index += 2;
   }
-  FUZZ_CHECK(result == 0 && !run.endProcess);
+  FUZZ_CHECK(result == 0);
   FUZZ_CHECK(run.script->entries.size() == index);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "crypto/fixed_word.h"
 #include "crypto/password_cipher.h"
 #include "fuzz/fuzz_target.h"
+#include "tests/crypto/cipher_context.h"
 
 namespace {
 

@@ -12,8 +12,9 @@
 
 #include "dialog/protocol.h"
 #include "dialog/reply.h"
-#include "driver/transfer_run.h"
 #include "fuzz/fuzz_target.h"
+#include "session/transfer_run.h"
+#include "text/leading_number.h"
 
 namespace {
 

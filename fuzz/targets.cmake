@@ -8,7 +8,6 @@ set(DS_FUZZ_LIBS_upload_frame ds_dialog)
 set(DS_FUZZ_LIBS_ini_reader ds_db)
 set(DS_FUZZ_LIBS_password_cipher ds_crypto)
 set(DS_FUZZ_LIBS_download_list ds_dialog)
-# The whole dialog runs on the channel's own logic over a scripted socket
-# layer; their objects come first, so ds_channel's socket layer is not linked.
-set(DS_FUZZ_SOURCES_dialog scripted_socket_layer.cpp ../channel/kv_socket.cpp)
-set(DS_FUZZ_LIBS_dialog ds_dialog)
+# The whole dialog runs on the channel's own logic over the scripted socket
+# layer (channel/scripted_terminal.h).
+set(DS_FUZZ_LIBS_dialog ds_dialog ds_driver_core ds_channel_scripted)

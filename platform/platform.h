@@ -1,6 +1,9 @@
-// The operating-system layer. Every difference between the POSIX and the
-// Windows build lives behind these few functions; no other folder tests the
-// platform.
+// The operating-system layer, the bottom of the program. Every difference
+// between the POSIX and the Windows build lives in platform/ (these
+// functions, file_facts.h, odbc.h) or in a socket layer (the channel's
+// channel/socket_layer_*.cpp, the simulator's
+// tools/terminal/terminal_socket_*.cpp); no other file tests the platform or
+// includes an operating-system header (scripts/check-layers.sh holds it so).
 //
 // Texts inside the program are Windows-1252 bytes. On POSIX the command line
 // and the console speak UTF-8 and file names are UTF-8, so this layer converts

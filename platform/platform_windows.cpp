@@ -104,6 +104,13 @@ bool FlushReplacedFile(const std::string& target) {
 bool CreateFileBeside(std::string_view targetPath, FileBeside& beside) {
   beside = FileBeside{};
   const std::string target = NativePath(targetPath);
+  // A directory is never replaced by a file (ReplaceFile would take an empty
+  // one under some systems); POSIX refuses it at the rename.
+  const DWORD attributes = ::GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    errno = EISDIR;
+    return false;
+  }
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = CandidateName(target, attempt);
     int fd = -1;

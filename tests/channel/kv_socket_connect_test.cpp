@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "tests/channel/channel_fixture.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 TEST_F(ChannelTest, ConnectThatHadToWaitLeavesWouldBlock) {
-  LoopbackListener listener("127.0.31.10", 4);
-  AimAt("127.0.31.10", listener.port, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  AimAt(address.c_str(), listener.port, 2);
   EXPECT_EQ(KVSocketOpen(channel), 0);
   EXPECT_EQ(KVSocketLastError(channel), kWsaEwouldblock);
   EXPECT_NE(channel->socketHandle, kNoSocket);
@@ -29,8 +31,9 @@ TEST_F(ChannelTest, ConnectThatHadToWaitLeavesWouldBlock) {
 // A refused attempt reports the time-out code at once instead of after the
 // time-out, and never counts as connected.
 TEST_F(ChannelTest, RefusedConnectFailsPromptlyWithConnectionAborted) {
-  LoopbackListener boundOnly("127.0.31.11", -1);
-  AimAt("127.0.31.11", boundOnly.port, 20);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener boundOnly(address.c_str(), -1);
+  AimAt(address.c_str(), boundOnly.port, 20);
   const auto start = Clock::now();
   EXPECT_EQ(KVSocketOpen(channel), kWsaEconnaborted);
   EXPECT_LT(SecondsSince(start), 10.0);
@@ -44,17 +47,18 @@ TEST_F(ChannelTest, RefusedConnectFailsPromptlyWithConnectionAborted) {
 // With its accept queue full, a listener lets new handshakes go unanswered:
 // a terminal that does not answer.
 TEST_F(ChannelTest, ListenerThatNeverAnswersTimesOutWithConnectionAborted) {
-  LoopbackListener listener("127.0.31.12", 0);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 0);
   std::vector<Descriptor> queued(8);
   bool full = false;
   for (Descriptor& connection : queued) {
-    if (!ConnectsWithin("127.0.31.12", listener.port, 300, connection)) {
+    if (!ConnectsWithin(address.c_str(), listener.port, 300, connection)) {
       full = true;
       break;
     }
   }
   if (!full) GTEST_SKIP() << "the system completes every handshake; no silent listener to be had";
-  AimAt("127.0.31.12", listener.port, 1);
+  AimAt(address.c_str(), listener.port, 1);
   const auto start = Clock::now();
   EXPECT_EQ(KVSocketOpen(channel), kWsaEconnaborted);
   EXPECT_GE(SecondsSince(start), 0.9);
@@ -93,8 +97,9 @@ std::vector<Descriptor> FillDescriptors(int floor) {
 }
 
 TEST_F(ChannelTest, OpenWithoutFreeDescriptorReportsTooManySockets) {
-  LoopbackListener listener("127.0.31.13", 4);
-  AimAt("127.0.31.13", listener.port, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  AimAt(address.c_str(), listener.port, 2);
   DescriptorLimit limit(64);
   ASSERT_TRUE(limit.applied());
   std::vector<Descriptor> filler = FillDescriptors(1 << 20);
@@ -106,8 +111,9 @@ TEST_F(ChannelTest, OpenWithoutFreeDescriptorReportsTooManySockets) {
 // A socket numbered above what select can take still connects, receives and
 // sends.
 TEST_F(ChannelTest, WorksWithDescriptorsAbove1024) {
-  LoopbackListener listener("127.0.31.14", 4);
-  AimAt("127.0.31.14", listener.port, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  AimAt(address.c_str(), listener.port, 2);
   DescriptorLimit limit(1200);
   if (!limit.applied()) GTEST_SKIP() << "the descriptor limit cannot be raised to 1200";
   std::vector<Descriptor> filler = FillDescriptors(1030);

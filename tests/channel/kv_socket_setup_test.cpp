@@ -7,28 +7,25 @@
 #include <vector>
 
 #include "tests/channel/channel_fixture.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
-TEST(KVSocketCreate, GivesATaggedEmptyObjectAndStartsTheLayerOnce) {
+TEST(KVSocketCreate, GivesATaggedChannelWithNothingSet) {
   int error = 4711;
-  KVSocket* first = KVSocketCreate(&error);
-  KVSocket* second = KVSocketCreate(&error);
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(second, nullptr);
+  KVSocket* channel = KVSocketCreate(&error);
+  ASSERT_NE(channel, nullptr);
   EXPECT_EQ(error, 4711);  // untouched on success
-  EXPECT_EQ(KVSocketLayerStarts(), 1);
-
-  EXPECT_STREQ(first->tag, "KVSocket");
-  EXPECT_EQ(first->socketHandle, kNoSocket);
-  EXPECT_EQ(first->lastError, 0);
-  EXPECT_EQ(first->address, 0u);
-  EXPECT_EQ(first->port, 0);
-  EXPECT_EQ(first->timeoutSeconds, 0);
-  EXPECT_EQ(std::string(first->addressText, sizeof first->addressText), std::string(16, '\0'));
-  EXPECT_EQ(std::string(first->hostName, sizeof first->hostName), std::string(256, '\0'));
-  EXPECT_EQ(KVSocketDestroy(first), 0);
-  EXPECT_EQ(KVSocketDestroy(second), 0);
+  EXPECT_STREQ(channel->tag, "KVSocket");
+  EXPECT_EQ(KVSocketLastError(channel), 0);
+  // Nothing to connect to yet, and no connection to use or close.
+  EXPECT_NE(KVSocketOpen(channel), 0);
+  EXPECT_EQ(KVSocketLastError(channel), kWsaEaddrnotavail);
+  char buffer[8];
+  EXPECT_EQ(KVSocketReceive(channel, buffer, sizeof buffer, 1), -1);
+  EXPECT_EQ(KVSocketLastError(channel), kWsaEinval);
+  EXPECT_EQ(KVSocketClose(channel), 0);
+  EXPECT_EQ(KVSocketDestroy(channel), 0);
 }
 
 struct Operation {
@@ -57,8 +54,9 @@ std::vector<Operation> EveryOperation() {
 // A connected channel whose tag is spoiled must be left exactly as it is: its
 // connection still works once the tag is mended.
 TEST_F(ChannelTest, EveryOperationRefusesAWrongTagAndChangesNothing) {
-  LoopbackListener listener("127.0.31.1", 4);
-  Descriptor peer = Connect("127.0.31.1", listener, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 2);
   ASSERT_GE(peer.fd, 0);
   WriteAll(peer.fd, "200 ready\r\n");
   const char kSpoilers[][2] = {{0, 'k'}, {8, '!'}, {3, '\0'}};
@@ -180,8 +178,9 @@ TEST_F(ChannelTest, ReceiveAndSendWithoutSocketFailWithInvalid) {
 }
 
 TEST_F(ChannelTest, CloseTwiceAndReopenWithTheSameSettings) {
-  LoopbackListener listener("127.0.31.5", 4);
-  Descriptor peer = Connect("127.0.31.5", listener, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 2);
   ASSERT_GE(peer.fd, 0);
   EXPECT_EQ(KVSocketClose(channel), 0);
   EXPECT_EQ(channel->socketHandle, kNoSocket);

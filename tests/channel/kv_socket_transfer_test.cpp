@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "tests/channel/channel_fixture.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ void Pause(int milliseconds) {
 }
 
 TEST_F(ChannelTest, ReceiveReturnsOnceTheMinimumHasArrivedWithAllBytesRead) {
-  LoopbackListener listener("127.0.31.20", 4);
-  Descriptor peer = Connect("127.0.31.20", listener, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 2);
   ASSERT_GE(peer.fd, 0);
   char buffer[2001] = {};
 
@@ -42,8 +44,9 @@ TEST_F(ChannelTest, ReceiveReturnsOnceTheMinimumHasArrivedWithAllBytesRead) {
 }
 
 TEST_F(ChannelTest, ReceiveNeverFillsBeyondTheBufferLength) {
-  LoopbackListener listener("127.0.31.21", 4);
-  Descriptor peer = Connect("127.0.31.21", listener, 2);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 2);
   ASSERT_GE(peer.fd, 0);
   WriteAll(peer.fd, "0123456789");
   char buffer[8];
@@ -55,8 +58,9 @@ TEST_F(ChannelTest, ReceiveNeverFillsBeyondTheBufferLength) {
 }
 
 TEST_F(ChannelTest, ReceiveBelowTheMinimumUntilTheDeadlineGivesZeroAndKeepsTheBytes) {
-  LoopbackListener listener("127.0.31.22", 4);
-  Descriptor peer = Connect("127.0.31.22", listener, 1);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 1);
   ASSERT_GE(peer.fd, 0);
   const SocketHandle socket = channel->socketHandle;
   WriteAll(peer.fd, "20");
@@ -81,8 +85,9 @@ TEST_F(ChannelTest, ReceiveBelowTheMinimumUntilTheDeadlineGivesZeroAndKeepsTheBy
 // A peer that has closed ends the wait at once, with the result the deadline
 // would have given.
 TEST_F(ChannelTest, ReceiveFromAClosedPeerReturnsPromptlyLikeAtTheDeadline) {
-  LoopbackListener listener("127.0.31.23", 4);
-  Descriptor peer = Connect("127.0.31.23", listener, 20);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
+  Descriptor peer = Connect(address.c_str(), listener, 20);
   ASSERT_GE(peer.fd, 0);
   const SocketHandle socket = channel->socketHandle;
   WriteAll(peer.fd, "42");
@@ -100,9 +105,10 @@ TEST_F(ChannelTest, ReceiveFromAClosedPeerReturnsPromptlyLikeAtTheDeadline) {
 }
 
 TEST_F(ChannelTest, ResetByThePeerFailsReceiveAndSendWithConnectionReset) {
-  LoopbackListener listener("127.0.31.24", 4);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4);
   for (bool receive : {true, false}) {
-    Descriptor peer = Connect("127.0.31.24", listener, 2);
+    Descriptor peer = Connect(address.c_str(), listener, 2);
     ASSERT_GE(peer.fd, 0);
     ResetConnection(peer);
     Pause(100);
@@ -125,8 +131,9 @@ std::string Pattern(std::size_t size) {
 // Far more than the peer's window and both buffers hold: the send must wait
 // for the reader, piece by piece, and hand over every byte in order.
 TEST_F(ChannelTest, SendHandsOverTheWholeBufferToASlowReader) {
-  LoopbackListener listener("127.0.31.25", 4, 8192);
-  Descriptor peer = Connect("127.0.31.25", listener, 5);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4, 8192);
+  Descriptor peer = Connect(address.c_str(), listener, 5);
   ASSERT_GE(peer.fd, 0);
   const std::string data = Pattern(4 << 20);
   std::string received;
@@ -141,8 +148,9 @@ TEST_F(ChannelTest, SendHandsOverTheWholeBufferToASlowReader) {
 }
 
 TEST_F(ChannelTest, SendToAPeerThatDoesNotReadTimesOutWithConnectionAborted) {
-  LoopbackListener listener("127.0.31.26", 4, 4096);
-  Descriptor peer = Connect("127.0.31.26", listener, 1);
+  const std::string address = NextLoopbackAddress(LoopbackNet::kChannel);
+  LoopbackListener listener(address.c_str(), 4, 4096);
+  Descriptor peer = Connect(address.c_str(), listener, 1);
   ASSERT_GE(peer.fd, 0);
   const std::string data = Pattern(64 << 20);
   EXPECT_EQ(KVSocketSend(channel, data.data(), static_cast<int>(data.size()), 1), 0);

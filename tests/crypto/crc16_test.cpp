@@ -27,12 +27,6 @@ std::uint16_t ReferenceCrc16(const std::vector<std::uint8_t>& data) {
   return static_cast<std::uint16_t>(crc);
 }
 
-std::string CrcText(std::uint16_t crc) {
-  char text[5];
-  std::snprintf(text, sizeof text, "%04x", crc);
-  return text;
-}
-
 std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed) {
   std::mt19937 random(seed);
   std::vector<std::uint8_t> bytes(count);
@@ -50,8 +44,14 @@ TEST(Crc16, CheckValues) {
       {std::string(1, '\0'), "0000"}, {"\x80", "a001"}, {"agh", "007a"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(CrcText(Crc16Block(c.input.data(), c.input.size(), 0)), c.text) << c.input;
+    EXPECT_EQ(Crc16Text(Crc16Block(c.input.data(), c.input.size(), 0)), c.text) << c.input;
   }
+}
+
+TEST(Crc16, TextsHaveFourDigitsInTheirCase) {
+  EXPECT_EQ(Crc16Text(0x00AF), "00af");
+  EXPECT_EQ(Crc16TrailerText(0x00AF), "00AF");
+  EXPECT_EQ(Crc16TrailerText(0xBB3D), "BB3D");
 }
 
 TEST(Crc16, EmptyRunReturnsStartValue) {

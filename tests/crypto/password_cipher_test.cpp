@@ -9,6 +9,7 @@
 
 #include "crypto/fixed_word.h"
 #include "tests/crypto/byte_text.h"
+#include "tests/crypto/cipher_context.h"
 
 namespace {
 

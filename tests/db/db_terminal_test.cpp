@@ -1,5 +1,5 @@
 // Rows of complete transfers: the real program against the real terminal
-// simulator (on 127.0.6.N), logging into an SQLite file through a settings
+// simulator (on 127.6.*.*), logging into an SQLite file through a settings
 // file found from its working directory.
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/db/db_test_support.h"
+#include "tests/support/loopback.h"
 #include "tests/support/process.h"
 
 namespace {
@@ -29,9 +30,10 @@ class DbTerminal : public ::testing::Test {
 
   std::string TerminalDir() const { return tree.root.File("term"); }
 
-  // Starts the simulator on 127.0.6.host, serving connections until stopped.
-  bool StartTerminal(int host, const std::vector<std::string>& options = {}) {
-    address = "127.0.6." + std::to_string(host);
+  // Starts the simulator on an address of its own (127.6.*.*, see
+  // tests/support/loopback.h), serving connections until stopped.
+  bool StartTerminal(const std::vector<std::string>& options = {}) {
+    address = NextLoopbackAddress(LoopbackNet::kDb);
     std::vector<std::string> arguments = {"--listen",    address,         "--dir",
                                           TerminalDir(), "--connections", "0"};
     arguments.insert(arguments.end(), options.begin(), options.end());
@@ -89,7 +91,7 @@ TEST_F(DbTerminal, CompleteTransfersLogTheirRows) {
   WriteFileBytes(tree.root.File("srv/T1/ORBELIKAdmin/IDSTAMM.DTA"), "4711;Muster\n");
   WriteFileBytes(tree.root.File("term/B.dta"), "Buchung\n");
   std::filesystem::create_directories(tree.root.File("srv/T2/Admin2"));
-  ASSERT_TRUE(StartTerminal(1));
+  ASSERT_TRUE(StartTerminal());
 
   const ProcessResult download = Run({"DNL", "@", dir + "Leser.dta", "Leser.dta"});
   ExpectLogged(download, Rows(), 1, address,
@@ -107,7 +109,7 @@ TEST_F(DbTerminal, CompleteTransfersLogTheirRows) {
 
 TEST_F(DbTerminal, ARefusedLoginLogsItsRow) {
   WriteFileBytes(tree.root.File("srv/Leser.dta"), "Lesedaten\n");
-  ASSERT_TRUE(StartTerminal(2, {"--refuse", "pass=530 Anmeldung abgelehnt"}));
+  ASSERT_TRUE(StartTerminal({"--refuse", "pass=530 Anmeldung abgelehnt"}));
   const ProcessResult run = Run({"DNL", "@", "..\\..\\srv\\Leser.dta", "Leser.dta"});
   ExpectLogged(run, Rows(), 1, address, {530, "srv", "DNL", "..\\..\\srv\\Leser.dta"});
   EXPECT_EQ(Rows().back().trsSta, "530 Anmeldung abgelehnt");
@@ -118,7 +120,6 @@ TEST_F(DbTerminal, ARefusedLoginLogsItsRow) {
 // shows it.
 TEST_F(DbTerminal, AReplyWithAByteWindows1252LeavesUndefinedLogsItsRow) {
   WriteFileBytes(tree.root.File("srv/Leser.dta"), "Lesedaten\n");
-  int host = 3;
   std::size_t count = 0;
   for (const char* byte : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
     SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(byte[0])));
@@ -128,7 +129,7 @@ TEST_F(DbTerminal, AReplyWithAByteWindows1252LeavesUndefinedLogsItsRow) {
       std::remove(tree.root.File("terminal.log").c_str());
     }
     const std::string reply = std::string("530 Zeichen ") + byte + " abgelehnt";
-    ASSERT_TRUE(StartTerminal(host++, {"--refuse", "pass=" + Utf8(reply)}));
+    ASSERT_TRUE(StartTerminal({"--refuse", "pass=" + Utf8(reply)}));
     const ProcessResult run = Run({"DNL", "@", "..\\..\\srv\\Leser.dta", "Leser.dta"});
     ExpectLogged(run, Rows(), ++count, address, {530, "srv", "DNL", "..\\..\\srv\\Leser.dta"});
     EXPECT_EQ(Rows().back().trsSta, std::string("530 Zeichen \xC2") + byte + " abgelehnt");

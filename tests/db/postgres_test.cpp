@@ -19,6 +19,7 @@
 #include "db/sql_runtime.h"
 #include "db/transfer_record.h"
 #include "tests/db/db_test_support.h"
+#include "tests/support/loopback.h"
 #include "tests/support/process.h"
 #include "tests/support/simulator.h"
 
@@ -336,14 +337,14 @@ TEST_F(Postgres, EveryByteOfATextReadsBackAsItsCharacter) {
   const std::string dir = tree.root.File("term");
   std::filesystem::create_directories(dir);
   WriteFileBytes(tree.root.File("a/b/Leser.dta"), "Lesedaten\n");
-  int host = 1;
+  int logs = 0;
   for (const char* byte : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
     SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(byte[0])));
     const std::string reply = std::string("530 Zeichen ") + byte + " abgelehnt";
     BackgroundProcess simulator;
-    const std::string address = "127.0.12." + std::to_string(host);
+    const std::string address = NextLoopbackAddress(LoopbackNet::kPostgres);
     // A log of its own: the simulator is ready once its log says so.
-    const std::string log = tree.root.File("terminal" + std::to_string(host++) + ".log");
+    const std::string log = tree.root.File("terminal" + std::to_string(++logs) + ".log");
     ASSERT_TRUE(StartSimulator(address, dir, log, {"--refuse", "pass=" + Utf8(reply)}, simulator));
     const ProcessResult run = Run({"DNL", address, "Leser.dta", "Leser.dta"});
     StopProcess(simulator);

@@ -6,9 +6,9 @@
 
 #include "crypto/crc16.h"
 #include "crypto/md5.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
 #include "platform/platform.h"
+#include "session/script_entries.h"
 
 TransferRun LoginRun(const std::string& type, int verbose) {
   TransferRun run;
@@ -47,27 +47,33 @@ std::string LoginLines() {
   return std::string("USER ") + kTestLogin + "\r\nPASS " + kTestLogin + "\r\n";
 }
 
-std::string CrcText(std::string_view data, bool upper) {
-  char text[8];
-  std::snprintf(text, sizeof text, upper ? "%04X" : "%04x",
-                Crc16Block(data.data(), data.size(), 0));
-  return text;
+std::string DataCrcText(std::string_view data, bool upper) {
+  const std::uint16_t crc = Crc16Block(data.data(), data.size(), 0);
+  return upper ? Crc16TrailerText(crc) : Crc16Text(crc);
 }
 
-DialogOutcome RunDialog(TransferRun& run, std::uint16_t port, int timeoutSeconds,
-                        std::size_t uploadMemoryLimit) {
-  DialogOutcome outcome;
+DialogRequest RequestOf(const TransferRun& run) {
+  DialogRequest request;
+  request.verbose.on = run.verbose == 1;
+  request.transferType = run.transferType;
+  request.terminalName = run.terminalName;
+  request.sourceFile = run.sourceFile;
+  request.targetFile = run.targetFile;
+  return request;
+}
+
+DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit) {
+  DialogTrial outcome;
   int createError = 0;
   KVSocket* channel = KVSocketCreate(&createError);
   EXPECT_NE(channel, nullptr) << "channel not created: " << createError;
   if (channel == nullptr) return outcome;
   DialogSettings settings;
-  settings.port = port;
-  settings.timeoutSeconds = timeoutSeconds;
+  settings.timeoutSeconds = kTestTimeoutSeconds;
   settings.uploadMemoryLimit = uploadMemoryLimit;
-  run.scriptPosition = 0;
   testing::internal::CaptureStdout();
-  outcome.result = RunTerminalDialog(channel, run, settings);
+  static_cast<DialogOutcome&>(outcome) =
+      RunTerminalDialog(channel, RequestOf(run), run.script, settings);
   outcome.console = testing::internal::GetCapturedStdout();
   KVSocketDestroy(channel);
   return outcome;

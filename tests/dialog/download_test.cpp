@@ -6,10 +6,10 @@
 
 #include "crypto/md5.h"
 #include "dialog/download_all.h"
-#include "driver/script_builder.h"
-#include "driver/text_helpers.h"
+#include "platform/file_facts.h"
+#include "session/script_entries.h"
 #include "tests/dialog/dialog_fixture.h"
-#include "tests/dialog/scripted_peer.h"
+#include "tests/dialog/played_terminal.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -18,6 +18,12 @@ std::string Data(std::size_t size) {
   std::string data(size, '\0');
   for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 37 + 11) % 256);
   return data;
+}
+
+// A download-all's source argument naming the directory: it ends with the
+// separator of every platform, the backslash.
+std::string ListDirectory(const TempDir& dir) {
+  return dir.path + "\\";
 }
 
 // The verbose counter lines of a console text, one number each.
@@ -44,14 +50,14 @@ TEST(DownloadSender, SendsThePiecesAndAppendsTheLowerCaseCrc) {
     WriteFileBytes(dir.File("f.dta"), data);
     TransferRun run = DownloadRun(dir.File("f.dta"), "f.dta", 1);
     const std::string begin = run.script->entries[3].substr(3);
-    ScriptedPeer peer({Send("200 da\r\n"), ReadLine(), Send("331 ok\r\n"), ReadLine(),
-                       Send("230 ok\r\n"), ReadLine(), Send("200 los\r\n"), ReadBytes(c.size),
-                       ReadLine(), Send("250 fertig\r\n")});
-    const DialogOutcome outcome = RunDialog(run, peer.Port());
-    const std::string crc = CrcText(data);
+    PlayedTerminal peer({Send("200 da\r\n"), ReadLine(), Send("331 ok\r\n"), ReadLine(),
+                         Send("230 ok\r\n"), ReadLine(), Send("200 los\r\n"), ReadBytes(c.size),
+                         ReadLine(), Send("250 fertig\r\n")});
+    const DialogTrial outcome = RunDialog(run);
+    const std::string crc = DataCrcText(data);
     sawLetter = sawLetter || crc.find_first_of("abcdef") != std::string::npos;
-    EXPECT_EQ(outcome.result, 0);
-    EXPECT_EQ(run.resultText, "250 fertig");
+    EXPECT_EQ(outcome.code, 0);
+    EXPECT_EQ(outcome.resultText, "250 fertig");
     EXPECT_EQ(CounterLines(outcome.console), c.counters);
     EXPECT_EQ(peer.Transcript(),
               LoginLines() + begin + "\r\n" + data + "DOWNLOADFILE END " + crc + "\r\n");
@@ -119,11 +125,14 @@ TEST(DownloadAll, ListBecomesOnePairOfEntriesPerFile) {
     if (c.list != "-") WriteFileBytes(dir.File("DNLLIST.TXT"), c.list);
     for (const auto& [name, contents] : c.files) WriteFileBytes(dir.File(name), contents);
     TransferRun run = LoginRun("DNLA");
-    run.sourceFile = dir.path + "/";
-    run.targetFile = "xxx";
-    EXPECT_EQ(ExpandDownloadAll(run), c.result);
-    EXPECT_EQ(run.endProcess, c.result == kExitCannotSize);
-    EXPECT_EQ(run.downloadAllDir, dir.path + "/");
+    const DownloadAllExpansion expansion =
+        ExpandDownloadAll(ListDirectory(dir), VerboseSink{}, run.script);
+    EXPECT_EQ(expansion.result, c.result);
+    EXPECT_FALSE(expansion.outOfMemory);
+    EXPECT_EQ(expansion.directory, ListDirectory(dir));
+    if (c.result == 0) {
+      EXPECT_EQ(expansion.fileInHand, c.sent.empty() ? "" : ListDirectory(dir) + c.sent.back());
+    }
 
     std::vector<ScriptEntry> expected(run.script->entries.begin(), run.script->entries.begin() + 3);
     for (const std::string& name : c.sent) {
@@ -144,25 +153,25 @@ TEST(DownloadAll, SendsEveryListedFileWithItsOwnCrc) {
   WriteFileBytes(dir.File("LEER.DTA"), "");
   WriteFileBytes(dir.File("IDSTAMM.DTA"), "ID1\n");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  std::vector<PeerStep> steps = LoginSteps();
+  run.sourceFile = ListDirectory(dir);
+  std::vector<ScriptedStep> steps = LoginSteps();
   for (std::size_t size : {a.size(), std::size_t{0}, std::size_t{4}}) {
-    for (const PeerStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(size), ReadLine(),
-                                 Send("250 Datei " + std::to_string(size) + "\r\n")}) {
+    for (const ScriptedStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(size), ReadLine(),
+                                     Send("250 Datei " + std::to_string(size) + "\r\n")}) {
       steps.push_back(step);
     }
   }
-  ScriptedPeer peer(steps);
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "250 Datei 4");
+  PlayedTerminal peer(steps);
+  const DialogTrial outcome = RunDialog(run);
+  EXPECT_EQ(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "250 Datei 4");
   std::string expected = LoginLines();
   for (const auto& [name, data] : std::vector<std::pair<std::string, std::string>>{
            {"A.DTA", a}, {"LEER.DTA", ""}, {"IDSTAMM.DTA", "ID1\n"}}) {
     expected += DownloadBeginEntry(name, static_cast<std::int32_t>(data.size()),
                                    MD5FileDigest(dir.File(name)))
                     .substr(3) +
-                "\r\n" + data + "DOWNLOADFILE END " + CrcText(data) + "\r\n";
+                "\r\n" + data + "DOWNLOADFILE END " + DataCrcText(data) + "\r\n";
   }
   EXPECT_EQ(peer.Transcript(), expected);
 }
@@ -173,28 +182,28 @@ TEST(DownloadAll, RefusalNamesTheFileInHand) {
   WriteFileBytes(dir.File("A.DTA"), "a");
   WriteFileBytes(dir.File("B.DTA"), "b");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  std::vector<PeerStep> steps = LoginSteps();
-  for (const PeerStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(1), ReadLine(),
-                               Send("250 ok\r\n"), ReadLine(), Send("553 voll\r\n")}) {
+  run.sourceFile = ListDirectory(dir);
+  std::vector<ScriptedStep> steps = LoginSteps();
+  for (const ScriptedStep& step : {ReadLine(), Send("200 los\r\n"), ReadBytes(1), ReadLine(),
+                                   Send("250 ok\r\n"), ReadLine(), Send("553 voll\r\n")}) {
     steps.push_back(step);
   }
-  ScriptedPeer peer(steps);
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 553);
-  EXPECT_EQ(run.resultText, "553 voll");
-  EXPECT_EQ(run.sourceFile, dir.File("B.DTA"));
+  PlayedTerminal peer(steps);
+  const DialogTrial outcome = RunDialog(run);
+  EXPECT_EQ(outcome.code, 553);
+  EXPECT_EQ(outcome.resultText, "553 voll");
+  EXPECT_EQ(outcome.fileInHand, ListDirectory(dir) + "B.DTA");
 }
 
 TEST(DownloadAll, MissingListConnectsFirstAndSendsNothing) {
   TempDir dir;
   TransferRun run = LoginRun("DNLA", 1);
-  run.sourceFile = dir.path + "/";
-  ScriptedPeer peer({Send("200 da\r\n")});
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 98);
+  run.sourceFile = ListDirectory(dir);
+  PlayedTerminal peer({Send("200 da\r\n")});
+  const DialogTrial outcome = RunDialog(run);
+  EXPECT_EQ(outcome.code, 98);
   EXPECT_EQ(outcome.console, "DNLLIST.TXT Datei auf Server nicht gefunden\n");
-  EXPECT_EQ(run.resultText, "");
+  EXPECT_EQ(outcome.resultText, "");
   EXPECT_TRUE(peer.Connected());
   EXPECT_EQ(peer.Transcript(), "");
 }
@@ -203,11 +212,11 @@ TEST(DownloadAll, EmptyListOnlyLogsIn) {
   TempDir dir;
   WriteFileBytes(dir.File("DNLLIST.TXT"), "");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  ScriptedPeer peer(LoginSteps());
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(run.resultText, "");
+  run.sourceFile = ListDirectory(dir);
+  PlayedTerminal peer(LoginSteps());
+  const DialogTrial outcome = RunDialog(run);
+  EXPECT_EQ(outcome.code, 0);
+  EXPECT_EQ(outcome.resultText, "");
   EXPECT_EQ(peer.Transcript(), LoginLines());
 }
 
@@ -215,11 +224,11 @@ TEST(DownloadAll, UnsizableListedFileEndsTheProcessBeforeAnyCommand) {
   TempDir dir;
   WriteFileBytes(dir.File("DNLLIST.TXT"), "\n");
   TransferRun run = LoginRun("DNLA");
-  run.sourceFile = dir.path + "/";
-  ScriptedPeer peer({Send("200 da\r\n")});
-  const DialogOutcome outcome = RunDialog(run, peer.Port());
-  EXPECT_TRUE(run.endProcess);
-  EXPECT_EQ(outcome.result, kExitCannotSize);
+  run.sourceFile = ListDirectory(dir);
+  PlayedTerminal peer({Send("200 da\r\n")});
+  const DialogTrial outcome = RunDialog(run);
+  EXPECT_TRUE(outcome.endProcess);
+  EXPECT_EQ(outcome.code, kExitCannotSize);
   EXPECT_EQ(outcome.console, "");
   EXPECT_EQ(peer.Transcript(), "");
 }

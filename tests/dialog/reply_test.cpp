@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 #include "dialog/download_all.h"
 
 namespace {
@@ -44,13 +42,6 @@ TEST(Reply, CodeComparesTheFirstThreeBytes) {
   EXPECT_FALSE(ReplyCodeMatches("220 ok\r\n", "200"));
   EXPECT_FALSE(ReplyCodeMatches("20", "200"));
   EXPECT_FALSE(ReplyCodeMatches(ReplyTextOf(std::string("20\0", 3)), "200"));
-}
-
-TEST(Reply, NumberReadsLikeAtoiWithoutOverflow) {
-  EXPECT_EQ(LeadingNumber("  \t+17abc"), 17);
-  EXPECT_EQ(LeadingNumber("x1"), 0);
-  EXPECT_EQ(LeadingNumber("99999999999999999999"), INT_MAX);
-  EXPECT_EQ(LeadingNumber("-99999999999999999999"), INT_MIN);
 }
 
 TEST(Reply, VerboseShowsCredentialsMasked) {

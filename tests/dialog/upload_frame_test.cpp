@@ -13,18 +13,17 @@
 
 namespace {
 
-std::string CrcText(std::string_view data, bool upper) {
-  char text[8];
-  std::snprintf(text, sizeof text, upper ? "%04X" : "%04x",
-                Crc16Block(data.data(), data.size(), 0));
-  return text;
+// The CRC of data as a trailer carries it, or in lower case.
+std::string TrailerCrcOf(std::string_view data, bool upper) {
+  const std::uint16_t crc = Crc16Block(data.data(), data.size(), 0);
+  return upper ? Crc16TrailerText(crc) : Crc16Text(crc);
 }
 
 // A well-formed frame for data, with the declared length and trailer CRC
 // given or, when empty, right.
 std::string Frame(const std::string& data, std::string declared = "", std::string crc = "") {
   if (declared.empty()) declared = std::to_string(data.size());
-  if (crc.empty()) crc = CrcText(data, true);
+  if (crc.empty()) crc = TrailerCrcOf(data, true);
   return "200 UPLOADFILE BEGIN " + declared + " Bytes\r\n" + data + "250 END " + crc + "\r\n";
 }
 
@@ -45,18 +44,18 @@ std::vector<FrameCase> Cases() {
       {"remainder ignored", Frame("xy") + "230 more", true, UploadFrameVerdict::kAccepted, "xy"},
       {"CR LF data", Frame("a\r\nb\r\n"), true, UploadFrameVerdict::kAccepted, "a\r\nb\r\n"},
       {"trailer mark on first line ignored",
-       "200 BEGIN 3 250 END 0000\r\nabc250 END " + CrcText("abc", true), true,
+       "200 BEGIN 3 250 END 0000\r\nabc250 END " + TrailerCrcOf("abc", true), true,
        UploadFrameVerdict::kAccepted, "abc"},
       {"250 END in data cuts it",
-       "200 BEGIN 12\r\nab250 END xyz250 END " + CrcText("ab250 END xyz", true), true,
+       "200 BEGIN 12\r\nab250 END xyz250 END " + TrailerCrcOf("ab250 END xyz", true), true,
        UploadFrameVerdict::kMismatch, "ab"},
-      {"lower-case CRC", Frame("zzz", "", CrcText("zzz", false)), true,
+      {"lower-case CRC", Frame("zzz", "", TrailerCrcOf("zzz", false)), true,
        UploadFrameVerdict::kMismatch, "zzz"},
       {"wrong length", Frame("abc", "4"), true, UploadFrameVerdict::kMismatch, "abc"},
       {"negative length", Frame("", "-1"), true, UploadFrameVerdict::kMismatch, ""},
       {"length beyond int", Frame("abc", "99999999999999999999"), true,
        UploadFrameVerdict::kMismatch, "abc"},
-      {"no BEGIN", "200 UPLOADFILE 3\r\nabc250 END " + CrcText("abc", true), true,
+      {"no BEGIN", "200 UPLOADFILE 3\r\nabc250 END " + TrailerCrcOf("abc", true), true,
        UploadFrameVerdict::kMalformed, ""},
       {"line end before BEGIN", "200 OK\r\nBEGIN 3 abc250 END 0000", true,
        UploadFrameVerdict::kMalformed, ""},
@@ -142,7 +141,7 @@ TEST(UploadFrame, NulEndsOnlyItsOwnPiece) {
   const std::string second("\0", 1);
   ASSERT_TRUE(UploadFrameFeed(frame, first));
   ASSERT_TRUE(UploadFrameFeed(frame, second));
-  ASSERT_TRUE(UploadFrameFeed(frame, "c250 END " + CrcText("abc", true)));
+  ASSERT_TRUE(UploadFrameFeed(frame, "c250 END " + TrailerCrcOf("abc", true)));
   ASSERT_TRUE(UploadFrameComplete(frame));
   const UploadFrameCheck check = UploadFrameParse(frame);
   EXPECT_EQ(check.verdict, UploadFrameVerdict::kAccepted);
@@ -166,7 +165,7 @@ TEST(UploadFrame, DeclaredLengthBeyondTheLimitIsJudgedNotRefusedForMemory) {
   UploadFrame frame;
   ASSERT_TRUE(UploadFrameStart(frame, 30000));
   ASSERT_TRUE(UploadFrameFeed(frame, "200 BEGIN 1000000\r\nabc"));
-  ASSERT_TRUE(UploadFrameFeed(frame, "250 END " + CrcText("abc", true)));
+  ASSERT_TRUE(UploadFrameFeed(frame, "250 END " + TrailerCrcOf("abc", true)));
   ASSERT_TRUE(UploadFrameComplete(frame));
   EXPECT_EQ(UploadFrameParse(frame).verdict, UploadFrameVerdict::kMismatch);
   EXPECT_LE(frame.text.capacity(), 30000u);

@@ -12,7 +12,6 @@ const std::string kDownload[] = {"DNL", "@", ServerArgument("Leser.dta"), "Leser
 
 struct EndingCase {
   const char* name;
-  int host;
   std::vector<std::string> terminal;  // simulator options; {"none"}: nothing listens
   std::vector<std::string> client;
   std::string output;
@@ -39,7 +38,6 @@ const std::string kBegin = "#1 < DOWNLOADFILE BEGIN TYP=1 \"Leser.dta\" 1000 /C:
 
 const EndingCase kEndingCases[] = {
     {"UnknownHostName",
-     1,
      {"none"},
      {"DNL", "no-such-host..invalid", ServerArgument("Leser.dta"), "L"},
      "Terminalname nicht gefunden!" + std::string(kNoDatabase) +
@@ -47,7 +45,6 @@ const EndingCase kEndingCases[] = {
      11001,
      ""},
     {"NothingListens",
-     2,
      {"none"},
      Download({"/D"}),
      "Start Transfer - <ts>\n\rBefehlsfolge festlegen.\n\rOpen-Error: 10053Ende Transfer - <ts>" +
@@ -55,28 +52,24 @@ const EndingCase kEndingCases[] = {
      10053,
      ""},
     {"GreetingNot200",
-     3,
      {"--greeting", "421 busy"},
      Download(),
      std::string(kNoDatabase) + "421 busy\n",
      421,
      "#1 connection from 127.0.0.1\n#1 > 421 busy\n#1 closed by the client\n"},
     {"PasswordRefused",
-     4,
      {"--refuse", "pass=530 Anmeldung abgelehnt"},
      Download(),
      std::string(kNoDatabase) + "530 Anmeldung abgelehnt\n",
      530,
      LoginUpTo("< PASS **********") + "#1 > 530 Anmeldung abgelehnt\n#1 closed by the client\n"},
     {"RefusalWithoutDigits",
-     5,
      {"--refuse", "user=Zugang gesperrt"},
      Download(),
      std::string(kNoDatabase) + "Zugang gesperrt\n",
      99,
      LoginUpTo("< USER **********") + "#1 > Zugang gesperrt\n#1 closed by the client\n"},
     {"EmptyReply",
-     6,
      {"--fault", "greeting=nul"},
      Download(),
      std::string(kNoDatabase) + "999 keine Antwort\n",
@@ -84,7 +77,6 @@ const EndingCase kEndingCases[] = {
      "#1 connection from 127.0.0.1\n#1 ! first byte replaced by NUL\n"
      "#1 > \\x0000 datenschleuse-terminal bereit\n#1 closed by the client\n"},
     {"ConnectionResetInsteadOfReply",
-     7,
      {"--fault", "download=reset"},
      Download({"/D"}),
      kVerboseLogin +
@@ -97,14 +89,12 @@ const EndingCase kEndingCases[] = {
     // The channel ends a read as soon as the peer has closed, with the
     // would-block code its connect left.
     {"ConnectionClosedInsteadOfReply",
-     8,
      {"--fault", "user=close"},
      Download(),
      std::string(kNoDatabase) + "Fehler Socket-Read! Error: 10035\n",
      10035,
      LoginUpTo("< USER **********") + "#1 ! connection closed instead of the reply\n"},
     {"UploadFrameRefused",
-     9,
      {"--fault", "upload=crc-lower"},
      {"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1", "/D"},
      kVerboseLogin +
@@ -119,7 +109,6 @@ const EndingCase kEndingCases[] = {
      kLoginTranscript + std::string("#1 < UPLOADFILE <crc> <len> TYP=1 \"Bewegung.dta\" /d:<n>\n") +
          "#1 > 200 BEGIN 24 + 24 data bytes + 250 END e329\n#1 closed by the client\n"},
     {"ReplySplitAfterTwoBytes",
-     10,
      {"--fault", "greeting=split:2"},
      Download(),
      std::string(kNoDatabase) + "250 Datei \"Leser.dta\" übernommen (1000 Bytes)\n",
@@ -128,14 +117,12 @@ const EndingCase kEndingCases[] = {
     // The first three bytes alone are the whole reply; its rest would be
     // the next one.
     {"ReplySplitAfterThreeBytes",
-     11,
      {"--fault", "end=split:3"},
      Download(),
      std::string(kNoDatabase) + "2\n",
      0,
      ""},
     {"OversizedReply",
-     12,
      {"--fault", "end=oversize"},
      Download(),
      std::string(kNoDatabase) + "250 Datei \"Leser.dta\" übernommen (1000 Bytes)" +
@@ -148,7 +135,7 @@ class DialogEnding : public ::testing::TestWithParam<EndingCase> {};
 
 TEST_P(DialogEnding, ShowsItsResultLineExitCodeAndTerminalLog) {
   const EndingCase& c = GetParam();
-  TerminalRig rig(c.host);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), PatternBytes(1000));
   WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
   if (c.terminal != std::vector<std::string>{"none"}) {
@@ -169,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(E2e, DialogEnding, ::testing::ValuesIn(kEndingCases),
 // A reset right after the upload frame: the file is stored, and the delete
 // command that follows cannot be sent.
 TEST(DialogEndingFiles, CommandThatCannotBeSent) {
-  TerminalRig rig(20);
+  TerminalRig rig;
   WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
   ASSERT_TRUE(rig.StartTerminal({"--fault", "upload=reset-after"}));
   const ProcessResult run =
@@ -189,7 +176,7 @@ TEST(DialogEndingFiles, CommandThatCannotBeSent) {
 // A reset while the file's bytes are on their way: the send fails, there is
 // no result line, and the terminal keeps nothing.
 TEST(DialogEndingFiles, DownloadSendFails) {
-  TerminalRig rig(21);
+  TerminalRig rig;
   constexpr std::size_t kSize = 4 << 20;  // far more than a reset leaves time to send
   WriteFileBytes(rig.ServerFile("Gross.dta"), PatternBytes(kSize));
   ASSERT_TRUE(rig.StartTerminal({"--fault", "download=reset-after"}));
@@ -211,14 +198,14 @@ TEST(DialogEndingTimeOut, ReplyThatNeverComes) {
   // piece of its own, then a byte every 12 s. The third byte of the reply's
   // code comes at 36 s, past the one deadline, although each byte came
   // within 30 s of the one before.
-  TerminalRig slow(23);
+  TerminalRig slow;
   WriteFileBytes(slow.TerminalFile("Bewegung.dta"), kBookings);
   ASSERT_TRUE(slow.StartTerminal(
       {"--pause", "20", "--fault", "upload=pieces:5", "--fault", "delete=trickle:12000"}));
   BackgroundProcess slowRun =
       slow.StartClient({"UPL", "@", "Bewegung.dta", ServerArgument("Bewegung.dta"), "1"});
 
-  TerminalRig rig(22);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), PatternBytes(1000));
   ASSERT_TRUE(rig.StartTerminal({"--fault", "pass=silence:31000"}));
   const ProcessResult run = rig.RunClient(Download({"/D"}));

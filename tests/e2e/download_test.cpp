@@ -10,7 +10,6 @@ namespace {
 
 struct SizeCase {
   std::size_t size;
-  int host;
   const char* digest;  // of "leser.dta" and the bytes
   const char* crc;
   const char* counters;  // the verbose progress lines
@@ -21,11 +20,11 @@ void PrintTo(const SizeCase& c, std::ostream* os) {
 }
 
 const SizeCase kSizeCases[] = {
-    {1000, 50, "94B8DC86E692304207B243E3BABBC569", "973d",
+    {1000, "94B8DC86E692304207B243E3BABBC569", "973d",
      "Bytes uebertragen: 512 \nBytes uebertragen: 1000 \n"},
-    {512, 51, "D20041DC72FC3CD9B6DC323F6E4720D0", "c981",
+    {512, "D20041DC72FC3CD9B6DC323F6E4720D0", "c981",
      "Bytes uebertragen: 512 \nBytes uebertragen: 512 \n"},
-    {1024, 52, "6021FA0976CEC1E2757C37717F7568A5", "6fb1",
+    {1024, "6021FA0976CEC1E2757C37717F7568A5", "6fb1",
      "Bytes uebertragen: 512 \nBytes uebertragen: 1024 \nBytes uebertragen: 1024 \n"},
 };
 
@@ -35,7 +34,7 @@ class DownloadSize : public ::testing::TestWithParam<SizeCase> {};
 // lower-case CRC and the terminal's reply as the result line.
 TEST_P(DownloadSize, SendsThePiecesAndTheTerminalStoresTheFile) {
   const SizeCase& c = GetParam();
-  TerminalRig rig(c.host);
+  TerminalRig rig;
   const std::string data = PatternBytes(c.size);
   WriteFileBytes(rig.ServerFile("Leser.dta"), data);
   ASSERT_TRUE(rig.StartTerminal());
@@ -62,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(E2e, DownloadSize, ::testing::ValuesIn(kSizeCases),
                          [](const auto& testCase) { return std::to_string(testCase.param.size); });
 
 TEST(Download, EmptyFileEndsBeforeAnyConnection) {
-  TerminalRig rig(53);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile("Leer.dta"), "");
   ASSERT_TRUE(rig.StartTerminal());
   const ProcessResult run =
@@ -75,7 +74,7 @@ TEST(Download, EmptyFileEndsBeforeAnyConnection) {
 // The digest is taken over the server file's name, so a file sent under
 // another name is refused by the terminal, which names both digests.
 TEST(Download, DigestCoversTheServerFileName) {
-  TerminalRig rig(54);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile("quelle.dta"), PatternBytes(1000));
   ASSERT_TRUE(rig.StartTerminal());
   const ProcessResult run = rig.RunClient({"DNL", "@", ServerArgument("quelle.dta"), "Leser.dta"});
@@ -104,7 +103,6 @@ const ServerFile kEmpty{"E.DTA", "", "0000"};
 
 struct ListCase {
   const char* name;
-  int host;
   const char* list;
   std::vector<ServerFile> files;  // in the server's directory
   std::vector<ServerFile> sent;   // in the order the terminal receives them
@@ -115,34 +113,28 @@ void PrintTo(const ListCase& c, std::ostream* os) {
 }
 
 const ListCase kListCases[] = {
-    {"IdentityFileLast", 60, "A.DTA\nB.DTA\n", {kA, kB, kIdentity}, {kA, kB, kIdentity}},
-    {"IdentityFileListed",
-     61,
-     "A.DTA\nIDSTAMM.DTA\nB.DTA\n",
-     {kA, kB, kIdentity},
-     {kA, kIdentity, kB}},
+    {"IdentityFileLast", "A.DTA\nB.DTA\n", {kA, kB, kIdentity}, {kA, kB, kIdentity}},
+    {"IdentityFileListed", "A.DTA\nIDSTAMM.DTA\nB.DTA\n", {kA, kB, kIdentity}, {kA, kIdentity, kB}},
     {"IdentityNameInALongerName",
-     62,
      "A.DTA\nOLD_IDSTAMM.DTA\n",
      {kA, kOldIdentity, kIdentity},
      {kA, kOldIdentity}},
     {"IdentityNameInLowerCase",
-     63,
      "idstamm.dta\n",
      {kLowerIdentity, kIdentity},
      {kLowerIdentity, kIdentity}},
-    {"IdentityFileMissing", 64, "A.DTA\n", {kA}, {kA}},
-    {"IdentityFileEmpty", 65, "A.DTA\n", {kA, kEmptyIdentity}, {kA}},
-    {"EmptyListedFile", 66, "E.DTA\n", {kEmpty}, {kEmpty}},
-    {"EmptyList", 67, "", {}, {}},
-    {"ListWithCrLfLineEnds", 68, "A.DTA\r\nB.DTA\r\n", {kA, kB}, {kA, kB}},
+    {"IdentityFileMissing", "A.DTA\n", {kA}, {kA}},
+    {"IdentityFileEmpty", "A.DTA\n", {kA, kEmptyIdentity}, {kA}},
+    {"EmptyListedFile", "E.DTA\n", {kEmpty}, {kEmpty}},
+    {"EmptyList", "", {}, {}},
+    {"ListWithCrLfLineEnds", "A.DTA\r\nB.DTA\r\n", {kA, kB}, {kA, kB}},
 };
 
 class DownloadAll : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(DownloadAll, SendsTheListedFilesInOrder) {
   const ListCase& c = GetParam();
-  TerminalRig rig(c.host);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile("DNLLIST.TXT"), c.list);
   for (const ServerFile& file : c.files) WriteFileBytes(rig.ServerFile(file.name), file.content);
   ASSERT_TRUE(rig.StartTerminal());
@@ -174,11 +166,9 @@ INSTANTIATE_TEST_SUITE_P(E2e, DownloadAll, ::testing::ValuesIn(kListCases),
 // directory itself) ends the process at once, after the connection was
 // made and before the greeting is read: no output, exit code -1.
 TEST(DownloadAllEnds, ListedFileWithoutSize) {
-  const std::pair<int, const char*> lists[] = {{70, "A.DTA\nFEHLT.DTA\n"},
-                                               {71, "A.DTA\n\nB.DTA\n"}};
-  for (const auto& [host, list] : lists) {
+  for (const char* list : {"A.DTA\nFEHLT.DTA\n", "A.DTA\n\nB.DTA\n"}) {
     SCOPED_TRACE(list);
-    TerminalRig rig(host);
+    TerminalRig rig;
     WriteFileBytes(rig.ServerFile("DNLLIST.TXT"), list);
     WriteFileBytes(rig.ServerFile(kA.name), kA.content);
     WriteFileBytes(rig.ServerFile(kB.name), kB.content);
@@ -194,7 +184,7 @@ TEST(DownloadAllEnds, ListedFileWithoutSize) {
 }
 
 TEST(DownloadAllEnds, ListMissingStillConnectsFirst) {
-  TerminalRig rig(72);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile(kIdentity.name), kIdentity.content);
   ASSERT_TRUE(rig.StartTerminal());
   const ProcessResult run = rig.RunClient({"DNLA", "@", ServerArgument(""), "xxx", "/D"});
@@ -211,7 +201,7 @@ TEST(DownloadAllEnds, ListMissingStillConnectsFirst) {
 // The terminal refuses the second file: its reply is the result, the first
 // file stays stored, nothing after it is sent.
 TEST(DownloadAllEnds, SecondFileRefused) {
-  TerminalRig rig(73);
+  TerminalRig rig;
   WriteFileBytes(rig.ServerFile("DNLLIST.TXT"), "A.DTA\nB.DTA\n");
   for (const ServerFile& file : {kA, kB, kIdentity}) {
     WriteFileBytes(rig.ServerFile(file.name), file.content);

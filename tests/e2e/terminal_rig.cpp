@@ -7,6 +7,7 @@
 #include <regex>
 #include <thread>
 
+#include "tests/support/loopback.h"
 #include "tests/support/simulator.h"
 
 const char kLoginTranscript[] =
@@ -27,8 +28,8 @@ const char kVerboseLogin[] =
 
 const char kNoDatabase[] = "Datenbankverbindung fehlgeschlagen, Fehler: <n>\n";
 
-TerminalRig::TerminalRig(int host)
-    : address("127.0.5." + std::to_string(host)),
+TerminalRig::TerminalRig()
+    : address(NextLoopbackAddress(LoopbackNet::kE2e)),
       terminalDir(root.File("term")),
       serverDir(root.File("srv")),
       workDir(root.File("a/b")),

@@ -15,10 +15,11 @@
 extern const char kLoginTranscript[];
 
 struct TerminalRig {
-  // The terminal listens on 127.0.5.host, port 5010. Below one fresh root:
-  // term/ holds the terminal's files, srv/ the server's, and the tool runs in
-  // a/b/, where no settings file is found.
-  explicit TerminalRig(int host);
+  // The terminal listens on an address of the rig's own (127.5.*.*, see
+  // tests/support/loopback.h), port 5010. Below one fresh root: term/ holds
+  // the terminal's files, srv/ the server's, and the tool runs in a/b/, where
+  // no settings file is found.
+  TerminalRig();
   ~TerminalRig();
   TerminalRig(const TerminalRig&) = delete;
   TerminalRig& operator=(const TerminalRig&) = delete;

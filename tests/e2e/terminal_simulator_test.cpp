@@ -128,7 +128,7 @@ const Exchange kExchanges[] = {
 // One simulator serves every exchange, one connection each (CTest runs each
 // test as a process of its own, so the table stays in one test).
 TEST(TerminalRefusal, AnswersWithAReplyThatNamesTheFault) {
-  TerminalRig rig(150);
+  TerminalRig rig;
   ASSERT_TRUE(rig.StartTerminal({"--connections", "0"}));
   for (const Exchange& c : kExchanges) {
     SCOPED_TRACE(c.name);
@@ -143,7 +143,7 @@ TEST(TerminalRefusal, AnswersWithAReplyThatNamesTheFault) {
 // A download's END must carry the data's CRC in the tool's lower-case form,
 // and the announcement the digest of name and data; only then is it stored.
 TEST(TerminalDownload, StoresOnlyWhatCrcAndDigestConfirm) {
-  TerminalRig rig(151);
+  TerminalRig rig;
   ASSERT_TRUE(rig.StartTerminal({"--connections", "0"}));
   const std::string data = "abc";  // CRC 9738; "a.txt" + data: 9B436087F6C4C10F94C72EABF7D516BD
   const std::string announce = "DOWNLOADFILE BEGIN TYP=1 \"A.TXT\" 3 /C:";
@@ -175,7 +175,7 @@ TEST(TerminalDownload, StoresOnlyWhatCrcAndDigestConfirm) {
 }
 
 TEST(TerminalCommandLine, LinesMustEndWithCrLf) {
-  TerminalRig rig(152);
+  TerminalRig rig;
   ASSERT_TRUE(rig.StartTerminal());
   PlainClient client(rig.address);
   ASSERT_TRUE(client.connected());
@@ -187,7 +187,7 @@ TEST(TerminalCommandLine, LinesMustEndWithCrLf) {
 // Connections are served one after the other, as many as asked for; the
 // log then goes to its own file, and only the ready line to the output.
 TEST(TerminalCommandLine, ServesTheGivenNumberOfConnections) {
-  TerminalRig rig(153);
+  TerminalRig rig;
   const std::string log = rig.root.File("own.log");
   ASSERT_TRUE(rig.StartTerminal({"--connections", "2", "--log", log}));
   for (int i = 0; i < 2; ++i) {
@@ -205,7 +205,7 @@ TEST(TerminalCommandLine, ServesTheGivenNumberOfConnections) {
 }
 
 TEST(TerminalCommandLine, RefusesWhatItCannotDo) {
-  TerminalRig rig(154);
+  TerminalRig rig;
   ASSERT_TRUE(rig.StartTerminal());
   const struct {
     std::vector<std::string> arguments;

@@ -19,7 +19,6 @@ constexpr char kMismatch[] = "ERROR: Längenangabe oder CRC stimmt nicht überei
 
 struct UploadCase {
   const char* name;
-  int host;
   const char* terminalFile;  // null: the terminal has no such file
   std::vector<std::string> terminal;
   bool deleteFlag;
@@ -40,35 +39,35 @@ const std::string kStoredCrLf = "4711;0800;K\r\n4711;1630;G\r\n";
 
 // clang-format off
 const UploadCase kUploadCases[] = {
-    // name, host, terminal's file, simulator options, delete flag, stored, exit code,
+    // name, terminal's file, simulator options, delete flag, stored, exit code,
     // result line, DELETEFILE sent, terminal's copy deleted
-    {"LineFeedsStoredAsCrLf", 100, kBookings, {}, false, kStoredCrLf.c_str(), 0, kStored, false, false},
-    {"DeletedAfterSuccess", 101, kBookings, {}, true, kStoredCrLf.c_str(), 0, kStored, true, true},
-    {"CrLfStoredAsCrCrLf", 102, "Satz 1\r\nSatz 2\r\n", {}, false, "Satz 1\r\r\nSatz 2\r\r\n", 0,
+    {"LineFeedsStoredAsCrLf", kBookings, {}, false, kStoredCrLf.c_str(), 0, kStored, false, false},
+    {"DeletedAfterSuccess", kBookings, {}, true, kStoredCrLf.c_str(), 0, kStored, true, true},
+    {"CrLfStoredAsCrCrLf", "Satz 1\r\nSatz 2\r\n", {}, false, "Satz 1\r\r\nSatz 2\r\r\n", 0,
      kStored, false, false},
-    {"LengthZero", 103, "", {}, true, "", 0, kStored, true, true},
+    {"LengthZero", "", {}, true, "", 0, kStored, true, true},
     // The last piece holds the trailer's CRC and its line end.
-    {"FrameInPieces", 104, kBookings, {"--fault", "upload=pieces:4", "--pause", "20"}, true,
+    {"FrameInPieces", kBookings, {"--fault", "upload=pieces:4", "--pause", "20"}, true,
      kStoredCrLf.c_str(), 0, kStored, true, true},
     // The trailer's line end comes in a piece of its own, after the frame is
     // complete for the tool: it is skipped, not taken as the delete's reply.
-    {"TrailerLineEndApart", 112, kBookings, {"--fault", "upload=pieces:5", "--pause", "20"}, true,
+    {"TrailerLineEndApart", kBookings, {"--fault", "upload=pieces:5", "--pause", "20"}, true,
      kStoredCrLf.c_str(), 0, kStored, true, true},
     // "END" arrives in a piece long before the trailer.
-    {"DataHoldingEnd", 105, "Buchung 1 ENDE\nBuchung 2\n", {"--fault", "upload=pieces:10", "--pause", "20"},
+    {"DataHoldingEnd", "Buchung 1 ENDE\nBuchung 2\n", {"--fault", "upload=pieces:10", "--pause", "20"},
      true, "Buchung 1 ENDE\r\nBuchung 2\r\n", 0, kStored, true, true},
-    {"DataHoldingTrailerMark", 106, "Kopf\n250 END 1234\nRest\n", {}, true, nullptr, 99, kMismatch,
+    {"DataHoldingTrailerMark", "Kopf\n250 END 1234\nRest\n", {}, true, nullptr, 99, kMismatch,
      false, false},
-    {"TrailerCrcInLowerCase", 107, kBookings, {"--fault", "upload=crc-lower"}, true, nullptr, 99,
+    {"TrailerCrcInLowerCase", kBookings, {"--fault", "upload=crc-lower"}, true, nullptr, 99,
      kMismatch, false, false},
-    {"TrailerCrcWrong", 108, kBookings, {"--fault", "upload=crc-wrong"}, true, nullptr, 99, kMismatch,
+    {"TrailerCrcWrong", kBookings, {"--fault", "upload=crc-wrong"}, true, nullptr, 99, kMismatch,
      false, false},
-    {"DeclaredLengthWrong", 109, kBookings, {"--fault", "upload=length-wrong"}, true, nullptr, 99,
+    {"DeclaredLengthWrong", kBookings, {"--fault", "upload=length-wrong"}, true, nullptr, 99,
      kMismatch, false, false},
-    {"FileMissingOnTerminal", 110, nullptr, {}, true, nullptr, 550,
+    {"FileMissingOnTerminal", nullptr, {}, true, nullptr, 550,
      "550 Datei \"Bewegung.dta\" nicht gefunden", false, false},
     // The file is stored; the refused delete's reply becomes the result.
-    {"DeleteRefused", 111, kBookings, {"--refuse", "delete=550 Datei gesperrt"}, true,
+    {"DeleteRefused", kBookings, {"--refuse", "delete=550 Datei gesperrt"}, true,
      kStoredCrLf.c_str(), 550, "550 Datei gesperrt", true, false},
 };
 // clang-format on
@@ -77,7 +76,7 @@ class Upload : public ::testing::TestWithParam<UploadCase> {};
 
 TEST_P(Upload, StoresTheFrameOrKeepsBothFiles) {
   const UploadCase& c = GetParam();
-  TerminalRig rig(c.host);
+  TerminalRig rig;
   if (c.terminalFile != nullptr) WriteFileBytes(rig.TerminalFile("Bewegung.dta"), c.terminalFile);
   WriteFileBytes(rig.ServerFile("Bewegung.dta"), kOldServerFile);
   ASSERT_TRUE(rig.StartTerminal(c.terminal));
@@ -98,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(E2e, Upload, ::testing::ValuesIn(kUploadCases),
 
 // A verbose upload with the delete flag, byte for byte, and both sides' logs.
 TEST(UploadVerbose, ShowsTheFrameAndTheMaskedCommands) {
-  TerminalRig rig(120);
+  TerminalRig rig;
   WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
   ASSERT_TRUE(rig.StartTerminal());
   const ProcessResult run =
@@ -125,7 +124,7 @@ TEST(UploadVerbose, ShowsTheFrameAndTheMaskedCommands) {
 // Names travel in Windows-1252 on the wire; both sides store them as the
 // system spells them.
 TEST(UploadVerbose, NameWithUmlaut) {
-  TerminalRig rig(121);
+  TerminalRig rig;
   WriteFileBytes(rig.TerminalFile("Büro.dta"), kBookings);
   ASSERT_TRUE(rig.StartTerminal());
   const ProcessResult run =
@@ -159,7 +158,7 @@ std::vector<std::string> DirectoryNames(const std::string& directory) {
 // its owner and group (set here to ones the tool does not run as).
 TEST(UploadReplace, KeepsTheOldFilesModeOwnerAndGroup) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can give the old file another owner";
-  TerminalRig rig(130);
+  TerminalRig rig;
   WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
   const std::string server = rig.ServerFile("Bewegung.dta");
   WriteFileBytes(server, kOldServerFile);
@@ -180,7 +179,7 @@ TEST(UploadReplace, KeepsTheOldFilesModeOwnerAndGroup) {
 // stays as it was and the file it names is replaced, with nothing left
 // beside either.
 TEST(UploadReplace, WritesThroughASymbolicLink) {
-  TerminalRig rig(131);
+  TerminalRig rig;
   WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
   std::filesystem::create_directories(rig.ServerFile("Archiv"));
   WriteFileBytes(rig.ServerFile("Archiv/Bewegung.dta"), kOldServerFile);
@@ -199,7 +198,7 @@ TEST(UploadReplace, WritesThroughASymbolicLink) {
 // upload to it once they are older than any run can take; a young one may
 // belong to a run still writing and stays, as do those of other targets.
 TEST(UploadReplace, RemovesOldLeftoversAndKeepsYoungOnes) {
-  TerminalRig rig(132);
+  TerminalRig rig;
   WriteFileBytes(rig.TerminalFile("Bewegung.dta"), kBookings);
   WriteFileBytes(rig.ServerFile("Bewegung.dta"), kOldServerFile);
   const auto now = std::filesystem::file_time_type::clock::now();
@@ -233,7 +232,7 @@ TEST(UploadMemory, FrameLargerThanTheMemoryAtHand) {
 #if defined(DS_SANITIZED)
   GTEST_SKIP() << "an address-space limit cannot hold under AddressSanitizer";
 #endif
-  TerminalRig rig(122);
+  TerminalRig rig;
   const std::string data(12 << 20, 'x');
   WriteFileBytes(rig.TerminalFile("Gross.dta"), data);
   WriteFileBytes(rig.ServerFile("Gross.dta"), kOldServerFile);

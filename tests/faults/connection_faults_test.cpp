@@ -36,7 +36,6 @@ enum class Transfer { kDnl, kDnla, kUpl };
 
 struct Case {
   const char* name;
-  int host;
   Transfer transfer;
   std::vector<std::string> faults;  // simulator options
   int exitCode;
@@ -69,27 +68,19 @@ std::vector<std::string> ResetGreeting() {
 
 const Case kCases[] = {
     {"DnlGreetingClosed",
-     10,
      Transfer::kDnl,
      Fault("greeting=close"),
      ExitOf(kClosed),
      kReadClosed,
      {}},
-    {"DnlGreetingReset", 11, Transfer::kDnl, ResetGreeting(), ExitOf(kReset), kReadReset, {}},
-    {"DnlUserClosed", 12, Transfer::kDnl, Fault("user=close"), ExitOf(kClosed), kReadClosed, {}},
-    {"DnlUserReset", 13, Transfer::kDnl, Fault("user=reset"), ExitOf(kReset), kReadReset, {}},
-    {"DnlPassClosed", 14, Transfer::kDnl, Fault("pass=close"), ExitOf(kClosed), kReadClosed, {}},
-    {"DnlPassReset", 15, Transfer::kDnl, Fault("pass=reset"), ExitOf(kReset), kReadReset, {}},
-    {"DnlBeginClosed",
-     16,
-     Transfer::kDnl,
-     Fault("download=close"),
-     ExitOf(kClosed),
-     kReadClosed,
-     {}},
-    {"DnlBeginReset", 17, Transfer::kDnl, Fault("download=reset"), ExitOf(kReset), kReadReset, {}},
+    {"DnlGreetingReset", Transfer::kDnl, ResetGreeting(), ExitOf(kReset), kReadReset, {}},
+    {"DnlUserClosed", Transfer::kDnl, Fault("user=close"), ExitOf(kClosed), kReadClosed, {}},
+    {"DnlUserReset", Transfer::kDnl, Fault("user=reset"), ExitOf(kReset), kReadReset, {}},
+    {"DnlPassClosed", Transfer::kDnl, Fault("pass=close"), ExitOf(kClosed), kReadClosed, {}},
+    {"DnlPassReset", Transfer::kDnl, Fault("pass=reset"), ExitOf(kReset), kReadReset, {}},
+    {"DnlBeginClosed", Transfer::kDnl, Fault("download=close"), ExitOf(kClosed), kReadClosed, {}},
+    {"DnlBeginReset", Transfer::kDnl, Fault("download=reset"), ExitOf(kReset), kReadReset, {}},
     {"DnlDataReset",
-     18,
      Transfer::kDnl,
      Fault("download=reset-after"),
      ExitOf(kReset),
@@ -100,29 +91,20 @@ const Case kCases[] = {
     // The terminal has stored the file before its reply is lost; the tool
     // reports the failure all the same.
     {"DnlEndClosed",
-     19,
      Transfer::kDnl,
      Fault("end=close"),
      ExitOf(kClosed),
      kReadClosed,
      {"Leser.dta"}},
-    {"DnlEndReset",
-     20,
-     Transfer::kDnl,
-     Fault("end=reset"),
-     ExitOf(kReset),
-     kReadReset,
-     {"Leser.dta"}},
+    {"DnlEndReset", Transfer::kDnl, Fault("end=reset"), ExitOf(kReset), kReadReset, {"Leser.dta"}},
 
     {"DnlaFirstBeginClosed",
-     21,
      Transfer::kDnla,
      Fault("download:1=close"),
      ExitOf(kClosed),
      kReadClosed,
      {}},
     {"DnlaSecondBeginReset",
-     22,
      Transfer::kDnla,
      Fault("download:2=reset"),
      ExitOf(kReset),
@@ -131,7 +113,6 @@ const Case kCases[] = {
     // The result line is still the first file's reply, with its "250"; the
     // record names the file in hand all the same, not the whole list.
     {"DnlaSecondDataReset",
-     23,
      Transfer::kDnla,
      Fault("download:2=reset-after"),
      ExitOf(kReset),
@@ -140,14 +121,12 @@ const Case kCases[] = {
      false,
      3u << 20},
     {"DnlaSecondEndClosed",
-     24,
      Transfer::kDnla,
      Fault("end:2=close"),
      ExitOf(kClosed),
      kReadClosed,
      {"A.DTA", "B.DTA"}},
     {"DnlaIdentityBeginClosed",
-     25,
      Transfer::kDnla,
      Fault("download:3=close"),
      ExitOf(kClosed),
@@ -155,42 +134,26 @@ const Case kCases[] = {
      {"A.DTA", "B.DTA"}},
 
     {"UplGreetingClosed",
-     30,
      Transfer::kUpl,
      Fault("greeting=close"),
      ExitOf(kClosed),
      kReadClosed,
      {"Bew.dta"}},
-    {"UplGreetingReset",
-     31,
-     Transfer::kUpl,
-     ResetGreeting(),
-     ExitOf(kReset),
-     kReadReset,
-     {"Bew.dta"}},
-    {"UplUserReset",
-     32,
-     Transfer::kUpl,
-     Fault("user=reset"),
-     ExitOf(kReset),
-     kReadReset,
-     {"Bew.dta"}},
+    {"UplGreetingReset", Transfer::kUpl, ResetGreeting(), ExitOf(kReset), kReadReset, {"Bew.dta"}},
+    {"UplUserReset", Transfer::kUpl, Fault("user=reset"), ExitOf(kReset), kReadReset, {"Bew.dta"}},
     {"UplPassClosed",
-     33,
      Transfer::kUpl,
      Fault("pass=close"),
      ExitOf(kClosed),
      kReadClosed,
      {"Bew.dta"}},
     {"UplUploadClosed",
-     34,
      Transfer::kUpl,
      Fault("upload=close"),
      ExitOf(kClosed),
      kReadClosed,
      {"Bew.dta"}},
     {"UplUploadReset",
-     35,
      Transfer::kUpl,
      Fault("upload=reset"),
      ExitOf(kReset),
@@ -198,21 +161,13 @@ const Case kCases[] = {
      {"Bew.dta"}},
     // The terminal deletes before it answers: the server must hold the file.
     {"UplDeleteClosed",
-     36,
      Transfer::kUpl,
      Fault("delete=close"),
      ExitOf(kClosed),
      kReadClosed,
      {},
      true},
-    {"UplDeleteReset",
-     37,
-     Transfer::kUpl,
-     Fault("delete=reset"),
-     ExitOf(kReset),
-     kReadReset,
-     {},
-     true},
+    {"UplDeleteReset", Transfer::kUpl, Fault("delete=reset"), ExitOf(kReset), kReadReset, {}, true},
 };
 
 std::vector<std::string> FilesIn(const std::string& directory) {
@@ -263,7 +218,7 @@ class ConnectionFault : public ::testing::TestWithParam<Case> {
 
 TEST_P(ConnectionFault, EndsWithTheChannelErrorLogsOneRowAndLosesNothing) {
   const Case& c = GetParam();
-  FaultRig rig(c.host);
+  FaultRig rig;
   const std::vector<std::string> arguments = Prepare(rig, c);
   ASSERT_TRUE(rig.StartTerminal(c.faults));
 
@@ -299,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, ConnectionFault, ::testing::ValuesIn(kCases),
 // that timing (before, about three runs in four said "Socket-Open! 10053").
 TEST(AcceptedThenReset, IsAlwaysTheResetOfTheFirstRead) {
   constexpr int kRuns = 30;
-  FaultRig rig(40);
+  FaultRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), kBookings);
   ASSERT_TRUE(
       rig.StartTerminal({"--connections", std::to_string(kRuns), "--fault", "greeting=reset"}));

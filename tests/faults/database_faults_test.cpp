@@ -39,7 +39,7 @@ void ExpectFailureLineThen(const std::string& output, const std::string& resultL
 }
 
 TEST(DatabaseFault, SqliteFileInAMissingDirectoryLeavesTheDownloadDone) {
-  FaultRig rig(60);
+  FaultRig rig;
   rig.WriteSettings("kvuser", "geheim", "sqlite:..\\..\\fehlt\\log.db");
   WriteFileBytes(rig.ServerFile("Leser.dta"), "Lesedaten\n");
   ASSERT_TRUE(rig.StartTerminal());
@@ -55,7 +55,7 @@ TEST(DatabaseFault, SqliteFileInAMissingDirectoryLeavesTheDownloadDone) {
 TEST(DatabaseFault, StoppedServerLeavesTheUploadStoredAndItsResultUnchanged) {
   const std::string driver = PostgresDriver();
   if (driver.empty()) GTEST_SKIP() << "no PostgreSQL ODBC driver (odbc-postgresql)";
-  FaultRig rig(61);
+  FaultRig rig;
   // The data source names a server directory where no server listens.
   const std::string odbc = rig.tree.root.File("odbc");
   WriteFileBytes(odbc + "/odbcinst.ini", "[PostgreSQL ANSI]\nDriver = " + driver + "\n");
@@ -85,7 +85,6 @@ enum class LogFault {
 
 struct LostRowCase {
   const char* name;
-  int host;
   LogFault fault;
   const char* status;
 };
@@ -121,7 +120,7 @@ TEST_P(LostRow, TheRunSaysSoAndTheTransferStandsAsItWas) {
   const LostRowCase& c = GetParam();
   const bool mounts = c.fault == LogFault::kReadOnlyFile || c.fault == LogFault::kReadOnlyFolder;
   if (mounts && !CanMountPrivately()) GTEST_SKIP() << "no private mount namespace (unshare -rm)";
-  FaultRig rig(c.host);
+  FaultRig rig;
   rig.WriteSettings("kvuser", "geheim", "sqlite:..\\..\\log\\log.db");
   const std::string log = rig.tree.root.File("log/log.db");
   ASSERT_TRUE(std::filesystem::create_directories(rig.tree.root.File("log")));
@@ -161,10 +160,10 @@ TEST_P(LostRow, TheRunSaysSoAndTheTransferStandsAsItWas) {
 }
 
 const LostRowCase kLostRowCases[] = {
-    {"TableOfAnotherShape", 62, LogFault::kOtherShape, "-904"},
-    {"ReadOnlyFile", 63, LogFault::kReadOnlyFile, "-16000"},
-    {"ReadOnlyFolder", 64, LogFault::kReadOnlyFolder, "-16000"},
-    {"LockHeldPastTheBusyWait", 65, LogFault::kLockedPastTheWait, "-54"},
+    {"TableOfAnotherShape", LogFault::kOtherShape, "-904"},
+    {"ReadOnlyFile", LogFault::kReadOnlyFile, "-16000"},
+    {"ReadOnlyFolder", LogFault::kReadOnlyFolder, "-16000"},
+    {"LockHeldPastTheBusyWait", LogFault::kLockedPastTheWait, "-54"},
 };
 
 INSTANTIATE_TEST_SUITE_P(DatabaseFault, LostRow, ::testing::ValuesIn(kLostRowCases),

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/support/loopback.h"
 #include "tests/support/simulator.h"
 
 namespace {
@@ -14,8 +15,8 @@ constexpr int kWaitMs = 20000;
 
 }  // namespace
 
-FaultRig::FaultRig(int host)
-    : address("127.0.7." + std::to_string(host)),
+FaultRig::FaultRig()
+    : address(NextLoopbackAddress(LoopbackNet::kFaults)),
       terminalDir(tree.root.File("term")),
       serverDir(tree.root.File("srv")),
       logPath(tree.root.File("terminal.log")) {

@@ -1,4 +1,4 @@
-// A fault test's own world: the real datenschleuse-terminal on 127.0.7.N
+// A fault test's own world: the real datenschleuse-terminal on 127.7.*.*
 // serving term/, the server's files in srv/, the tool run from a/b/ so that
 // ..\..\Files\Korvaline.Ini is the test's settings file, and the transfer log
 // in the SQLite file log.db beside them.
@@ -18,7 +18,9 @@ inline constexpr char kSqliteLog[] = "sqlite:..\\..\\log.db";
 
 struct FaultRig {
   // Settings for kSqliteLog are written at once; WriteSettings replaces them.
-  explicit FaultRig(int host);
+  // The terminal gets an address of the rig's own (127.7.*.*, see
+  // tests/support/loopback.h).
+  FaultRig();
   ~FaultRig();
   FaultRig(const FaultRig&) = delete;
   FaultRig& operator=(const FaultRig&) = delete;

@@ -15,7 +15,6 @@ namespace {
 
 struct Case {
   const char* name;
-  int host;
   std::vector<std::string> terminal;  // simulator options
   int exitCode;
   std::string resultLine;  // as the console shows it and the record keeps it
@@ -27,31 +26,27 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 const Case kCases[] = {
     {"RefusalWithoutNumber",
-     80,
      {"--refuse", "user=ERR Benutzer unbekannt"},
      99,
      "ERR Benutzer unbekannt"},
-    {"RefusalNumberedZero", 81, {"--refuse", "pass=000 gesperrt"}, 99, "000 gesperrt"},
+    {"RefusalNumberedZero", {"--refuse", "pass=000 gesperrt"}, 99, "000 gesperrt"},
     // The code arrives alone and is the greeting; its rest is read as the
     // reply to USER.
     {"GreetingInTwoPieces",
-     82,
      {"--greeting", "200 Terminal bereit", "--pause", "100", "--fault", "greeting=split:3"},
      99,
      " Terminal bereit"},
     // One byte, then the close: that byte is the reply, at once.
-    {"OneCharacterReply", 83, {"--fault", "user=cut:1"}, 99, ""},
-    {"GreetingCutShort", 84, {"--fault", "greeting=cut:2"}, 99, ""},
+    {"OneCharacterReply", {"--fault", "user=cut:1"}, 99, ""},
+    {"GreetingCutShort", {"--fault", "greeting=cut:2"}, 99, ""},
     // A line end before the code is part of the reply, which then does not
     // match: its number is what its first three characters hold.
     {"GreetingAfterALineEnd",
-     85,
      {"--greeting", "\r\n200 Terminal bereit"},
      2,
      "\r\n200 Terminal bereit"},
     // The greeting's line end comes apart from it: it begins the next reply.
     {"LineEndAfterAReply",
-     86,
      {"--greeting", "200 Terminal bereit", "--pause", "100", "--fault", "greeting=split:19"},
      3,
      "\r\n331 Kennung angenommen, Passwort erwartet"},
@@ -61,7 +56,7 @@ class ReplyAsSent : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ReplyAsSent, EndsWithItsExitCodeResultLineAndRow) {
   const Case& c = GetParam();
-  FaultRig rig(c.host);
+  FaultRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), "4711;0800;K\n");
   ASSERT_TRUE(rig.StartTerminal(c.terminal));
   const ProcessResult run = rig.Run({"DNL", "@", ServerArgument("Leser.dta"), "Leser.dta"});

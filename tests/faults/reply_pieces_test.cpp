@@ -19,7 +19,6 @@ const std::vector<std::string> kEveryReplySplit = {
 
 struct SplitCase {
   const char* name;
-  int host;
   std::vector<std::string> arguments;
   const char* resultLine;
 };
@@ -30,17 +29,14 @@ void PrintTo(const SplitCase& c, std::ostream* os) {
 
 const SplitCase kSplitCases[] = {
     {"Dnl",
-     70,
      {"DNL", "@", "..\\..\\srv\\T1\\A.DTA", "A.DTA"},
      "250 Datei \"A.DTA\" \xC3\xBC"
      "bernommen (12 Bytes)"},
     {"Dnla",
-     71,
      {"DNLA", "@", "..\\..\\srv\\T1\\", "xxx"},
      "250 Datei \"IDSTAMM.DTA\" \xC3\xBC"
      "bernommen (11 Bytes)"},
     {"UplWithDelete",
-     72,
      {"UPL", "@", "Bew.dta", "..\\..\\srv\\Bew.dta", "1"},
      "Datei \"..\\..\\srv\\Bew.dta\" erfolgreich gespeichert"},
 };
@@ -49,7 +45,7 @@ class EveryReplySplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(EveryReplySplit, IsReadAsWholeReplies) {
   const SplitCase& c = GetParam();
-  FaultRig rig(c.host);
+  FaultRig rig;
   WriteFileBytes(rig.ServerFile("T1/DNLLIST.TXT"), "A.DTA\nB.DTA\n");
   WriteFileBytes(rig.ServerFile("T1/A.DTA"), "4711;0800;K\n");
   WriteFileBytes(rig.ServerFile("T1/B.DTA"), "");
@@ -70,7 +66,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, EveryReplySplit, ::testing::ValuesIn(kSplitCase
 
 struct PiecesCase {
   const char* name;
-  int host;
   std::size_t fileSize;
   int piece;
 };
@@ -80,15 +75,15 @@ void PrintTo(const PiecesCase& c, std::ostream* os) {
 }
 
 const PiecesCase kPiecesCases[] = {
-    {"OneByte", 73, 40, 1},          {"BelowARead", 74, 9000, 1999}, {"ARead", 75, 9000, 2000},
-    {"BeyondARead", 76, 9000, 2001}, {"Large", 77, 100000, 4096},
+    {"OneByte", 40, 1},          {"BelowARead", 9000, 1999}, {"ARead", 9000, 2000},
+    {"BeyondARead", 9000, 2001}, {"Large", 100000, 4096},
 };
 
 class UploadInPieces : public ::testing::TestWithParam<PiecesCase> {};
 
 TEST_P(UploadInPieces, IsStoredWhole) {
   const PiecesCase& c = GetParam();
-  FaultRig rig(c.host);
+  FaultRig rig;
   const std::string data = BookingBytes(c.fileSize - 1) + "\n";
   WriteFileBytes(rig.TerminalFile("Bew.dta"), data);
   ASSERT_TRUE(

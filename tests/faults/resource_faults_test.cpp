@@ -45,7 +45,7 @@ TEST(ResourceFault, UploadBeyondTheAddressSpaceRunsOutOfMemoryWithoutACrash) {
 #if defined(DS_SANITIZED)
   GTEST_SKIP() << "AddressSanitizer cannot run under an address-space limit";
 #endif
-  FaultRig rig(50);
+  FaultRig rig;
   // 24 MiB of bookings (with "ENDE" in every line) against 16 MiB of
   // address space: the frame cannot be held.
   WriteFileBytes(rig.TerminalFile("Bew.dta"), BookingBytes(24u << 20));
@@ -62,7 +62,7 @@ TEST(ResourceFault, UploadBeyondTheAddressSpaceRunsOutOfMemoryWithoutACrash) {
 }
 
 TEST(ResourceFault, FullDiskWhileStoringKeepsTheOldFileAndTheTerminalsCopy) {
-  FaultRig rig(51);
+  FaultRig rig;
   WriteFileBytes(rig.TerminalFile("Bew.dta"), BookingBytes(200000));
   WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
   ASSERT_TRUE(rig.StartTerminal());
@@ -79,7 +79,7 @@ TEST(ResourceFault, FullDiskWhileStoringKeepsTheOldFileAndTheTerminalsCopy) {
 }
 
 TEST(ResourceFault, TargetUnderARegularFileCannotBeCreated) {
-  FaultRig rig(52);
+  FaultRig rig;
   WriteFileBytes(rig.TerminalFile("Bew.dta"), "4711;0800;K\n");
   WriteFileBytes(rig.ServerFile("Datei.txt"), kOldServerFile);
   ASSERT_TRUE(rig.StartTerminal());
@@ -92,7 +92,7 @@ TEST(ResourceFault, TargetUnderARegularFileCannotBeCreated) {
 
 // A directory where the server file should be cannot be read, for root too.
 TEST(ResourceFault, ServerFileThatCannotBeReadEndsBeforeAnyConnection) {
-  FaultRig rig(53);
+  FaultRig rig;
   std::filesystem::create_directories(rig.ServerFile("Leser.dta"));
   ASSERT_TRUE(rig.StartTerminal());
   const ProcessResult run = rig.Run({"DNL", "@", ServerArgument("Leser.dta"), "Leser.dta"});
@@ -106,7 +106,7 @@ TEST(ResourceFault, ServerFileThatCannotBeReadEndsBeforeAnyConnection) {
 
 TEST(ResourceFault, ServerFileWithoutReadPermissionEndsBeforeAnyConnection) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads a file without read permission";
-  FaultRig rig(54);
+  FaultRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), "Lesedaten\n");
   ASSERT_EQ(::chmod(rig.ServerFile("Leser.dta").c_str(), 0), 0);
   ASSERT_TRUE(rig.StartTerminal());
@@ -119,7 +119,7 @@ TEST(ResourceFault, ServerFileWithoutReadPermissionEndsBeforeAnyConnection) {
 // The file is announced, then replaced by a directory while the terminal
 // keeps the tool waiting for its greeting: the data phase cannot open it.
 TEST(ResourceFault, ServerFileGoneBeforeItsDataIsSentEndsWith99) {
-  FaultRig rig(55);
+  FaultRig rig;
   WriteFileBytes(rig.ServerFile("Leser.dta"), "Lesedaten\n");
   ASSERT_TRUE(rig.StartTerminal({"--fault", "greeting=silence:1500"}));
   BackgroundProcess client = rig.Start({"DNL", "@", ServerArgument("Leser.dta"), "Leser.dta"});
@@ -145,7 +145,7 @@ TEST(ResourceFault, ServerFileGoneBeforeItsDataIsSentEndsWith99) {
 // search permission only, and the tool without root's override of file
 // permissions, as an operator runs it). Either ends like a failed store.
 TEST(ResourceFault, ReplaceThatIsRefusedKeepsTheOldFileAndTheTerminalsCopy) {
-  FaultRig rig(200);
+  FaultRig rig;
   WriteFileBytes(rig.TerminalFile("Bew.dta"), "4711;0800;K\n");
   WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
   const int fd = ::open(rig.ServerFile("Bew.dta").c_str(), O_RDONLY);
@@ -169,7 +169,7 @@ TEST(ResourceFault, ReplaceThatIsRefusedKeepsTheOldFileAndTheTerminalsCopy) {
 }
 
 TEST(ResourceFault, DirectoryThatCannotBeSyncedKeepsTheOldFileAndTheTerminalsCopy) {
-  FaultRig rig(201);
+  FaultRig rig;
   WriteFileBytes(rig.TerminalFile("Bew.dta"), "4711;0800;K\n");
   WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
   ASSERT_EQ(::chmod(rig.serverDir.c_str(), 0300), 0);
@@ -190,7 +190,6 @@ TEST(ResourceFault, DirectoryThatCannotBeSyncedKeepsTheOldFileAndTheTerminalsCop
 // of address space the mismatch is reported, not the memory running out.
 struct OverrunCase {
   const char* name;
-  int host;
   const char* fault;
 };
 
@@ -202,7 +201,7 @@ class FrameOverrun : public ::testing::TestWithParam<OverrunCase> {};
 
 TEST_P(FrameOverrun, IsRefusedAtOnceWithTheMismatch) {
   const OverrunCase& c = GetParam();
-  FaultRig rig(c.host);
+  FaultRig rig;
   WriteFileBytes(rig.TerminalFile("Bew.dta"), BookingBytes(24u << 20));
   WriteFileBytes(rig.ServerFile("Bew.dta"), kOldServerFile);
   ASSERT_TRUE(rig.StartTerminal({"--fault", c.fault}));
@@ -217,12 +216,12 @@ TEST_P(FrameOverrun, IsRefusedAtOnceWithTheMismatch) {
   EXPECT_EQ(ReadFileBytes(rig.ServerFile("Bew.dta")), kOldServerFile);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ResourceFault, FrameOverrun,
-    ::testing::Values(OverrunCase{"DeclaresTenBytes", 202, "upload=declare:10"},
-                      OverrunCase{"WithoutBegin", 203, "upload=no-begin"},
-                      OverrunCase{"FirstLineWithoutLineEnd", 209, "upload=no-line-end"}),
-    [](const auto& testCase) { return std::string(testCase.param.name); });
+INSTANTIATE_TEST_SUITE_P(ResourceFault, FrameOverrun,
+                         ::testing::Values(OverrunCase{"DeclaresTenBytes", "upload=declare:10"},
+                                           OverrunCase{"WithoutBegin", "upload=no-begin"},
+                                           OverrunCase{"FirstLineWithoutLineEnd",
+                                                       "upload=no-line-end"}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // A file to send that is no regular file cannot be sized: the run ends with
 // -1 at once, prints nothing and logs nothing, before its contents are read
@@ -230,7 +229,6 @@ INSTANTIATE_TEST_SUITE_P(
 // A download-all checks every listed file the same way.
 struct UnsizableCase {
   const char* name;
-  int host;
   const char* transfer;
   const char* kind;  // "fifo", "device" (a link to /dev/zero) or "directory"
 };
@@ -243,7 +241,7 @@ class UnsizableFile : public ::testing::TestWithParam<UnsizableCase> {};
 
 TEST_P(UnsizableFile, EndsWithMinusOneAtOnce) {
   const UnsizableCase& c = GetParam();
-  FaultRig rig(c.host);
+  FaultRig rig;
   const std::string odd = rig.ServerFile("Rohr.dta");
   if (std::string(c.kind) == "fifo") {
     ASSERT_EQ(::mkfifo(odd.c_str(), 0644), 0);
@@ -270,11 +268,11 @@ TEST_P(UnsizableFile, EndsWithMinusOneAtOnce) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(ResourceFault, UnsizableFile, ::testing::Values(
-    UnsizableCase{"DnlFifo", 204, "DNL", "fifo"},
-    UnsizableCase{"DnlDevice", 205, "DNL", "device"},
-    UnsizableCase{"DnlaFifo", 206, "DNLA", "fifo"},
-    UnsizableCase{"DnlaDevice", 207, "DNLA", "device"},
-    UnsizableCase{"DnlaDirectory", 208, "DNLA", "directory"}),
+    UnsizableCase{"DnlFifo", "DNL", "fifo"},
+    UnsizableCase{"DnlDevice", "DNL", "device"},
+    UnsizableCase{"DnlaFifo", "DNLA", "fifo"},
+    UnsizableCase{"DnlaDevice", "DNLA", "device"},
+    UnsizableCase{"DnlaDirectory", "DNLA", "directory"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 // clang-format on
 

@@ -89,7 +89,7 @@ class ReportPostgres : public ::testing::Test {
 
 TEST_F(ReportPostgres, ALogOfRealTransfersShowsInChromium) {
   tree.WriteSettings(settings["DS_PG_USER"], settings["DS_PG_PASSWORD"], database_);
-  const ScenarioTerminals terminals = TerminalsOn(13);
+  const ScenarioTerminals terminals = TerminalsOn(LoopbackNet::kReportPostgres);
   ASSERT_TRUE(RunScenario(tree, terminals, environment));
 
   const std::string page = tree.root.File("report.html");

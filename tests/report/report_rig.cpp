@@ -66,9 +66,13 @@ std::vector<std::string> ChromiumFlags(const TempDir& profile) {
 
 }  // namespace
 
-ScenarioTerminals TerminalsOn(int net) {
-  const std::string prefix = "127.0." + std::to_string(net) + ".";
-  return {prefix + "1", prefix + "2", prefix + "3", prefix + "4"};
+ScenarioTerminals TerminalsOn(LoopbackNet net) {
+  ScenarioTerminals terminals;
+  for (std::string* address :
+       {&terminals.healthy, &terminals.refusing, &terminals.resetting, &terminals.absent}) {
+    *address = NextLoopbackAddress(net);
+  }
+  return terminals;
 }
 
 bool RunScenario(const RunTree& tree, const ScenarioTerminals& terminals,

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "tests/db/db_test_support.h"
+#include "tests/support/loopback.h"
 #include "tests/support/process.h"
 
-// The four terminals of the scenario, by their dotted addresses 127.0.NET.1
-// to .4 (each test program its own NET, so they can run side by side):
+// The four terminals of the scenario, by their dotted addresses from the
+// loopback allocator (each test program its own net, so they can run side
+// by side):
 // healthy completes every transfer; refusing refuses every download with a
 // hostile text (markup, umlauts) and completes uploads; resetting resets the
 // connection at every download end and completes uploads; absent has no one
@@ -19,7 +21,7 @@
 struct ScenarioTerminals {
   std::string healthy, refusing, resetting, absent;
 };
-ScenarioTerminals TerminalsOn(int net);
+ScenarioTerminals TerminalsOn(LoopbackNet net);
 // kRefusing's refusal, UTF-8 as it reaches the page.
 inline constexpr char kHostileRefusal[] =
     "550 <script>alert(\"x\")</script> Datei für Müller gesperrt";

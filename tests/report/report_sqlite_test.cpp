@@ -11,8 +11,6 @@
 namespace {
 
 const char kSqliteLog[] = "sqlite:..\\..\\log.db";
-// The scenario's terminals: 127.0.12.1 to .4.
-constexpr int kNet = 12;
 
 std::vector<std::string> DirectoryEntries(const std::string& dir) {
   std::vector<std::string> names;
@@ -25,7 +23,7 @@ std::vector<std::string> DirectoryEntries(const std::string& dir) {
 TEST(ReportSqlite, ALogOfRealTransfersShowsInChromium) {
   RunTree tree;
   tree.WriteSettings("kvsystem", "geheim", kSqliteLog);
-  const ScenarioTerminals terminals = TerminalsOn(kNet);
+  const ScenarioTerminals terminals = TerminalsOn(LoopbackNet::kReport);
   ASSERT_TRUE(RunScenario(tree, terminals, {}));
 
   const std::string page = tree.root.File("report.html");

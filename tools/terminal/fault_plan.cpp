@@ -101,13 +101,6 @@ bool ParseAction(std::string_view text, Fault& fault, std::string& error) {
 
 }  // namespace
 
-const char* StepName(TerminalStep step) {
-  for (const StepEntry& entry : kSteps) {
-    if (entry.step == step) return entry.name;
-  }
-  return "?";
-}
-
 bool AddFault(FaultPlan& plan, std::string_view option, bool refusal, std::string& error) {
   const std::size_t equals = option.find('=');
   if (equals == std::string_view::npos) {

@@ -44,8 +44,6 @@ struct FaultPlan {
   std::vector<Fault> faults;
 };
 
-const char* StepName(TerminalStep step);
-
 // Adds "STEP[:N]=ACTION" (a --fault argument) or, with refusal set,
 // "STEP[:N]=REPLY" (a --refuse argument). False with a reason in error when
 // the text is not understood.

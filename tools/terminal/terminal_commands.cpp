@@ -4,6 +4,7 @@
 
 #include "crypto/crc16.h"
 #include "crypto/fixed_word.h"
+#include "text/ascii_case.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ std::string ParseFileCommand(std::string_view line, std::string_view verb, std::
     return "554 Laengenangabe des Befehls stimmt nicht: angegeben " + std::to_string(declared) +
            ", gezaehlt " + std::to_string(argument.size());
   }
-  const std::string computed = CrcText(Crc16Block(argument.data(), argument.size(), 0), false);
+  const std::string computed = Crc16Text(Crc16Block(argument.data(), argument.size(), 0));
   if (crcText != computed) {
     return "552 CRC des Befehls stimmt nicht: gesendet " + std::string(crcText) + ", berechnet " +
            computed;
@@ -110,17 +111,9 @@ bool IsLoginText(std::string_view text) {
   return true;
 }
 
-std::string CrcText(std::uint16_t crc, bool upperCase) {
-  char text[8];
-  std::snprintf(text, sizeof text, upperCase ? "%04X" : "%04x", static_cast<unsigned>(crc));
-  return text;
-}
-
 void StartNameDigest(MD5Context& context, std::string_view name) {
   std::string lower(name);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  ToLowerInPlace(lower);
   MD5Init(context);
   MD5Update(context, lower.data(), lower.size());
 }
@@ -131,13 +124,10 @@ std::string FinishDigestText(MD5Context& context) {
   char text[33] = {};
   HexText(digest, 16, text);
   std::string upper = text;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
+  return ToUpperInPlace(upper);
 }
 
-std::string UploadFrame(std::string_view data, const FrameFaults& faults) {
+std::string BuildUploadFrame(std::string_view data, const FrameFaults& faults) {
   std::uint16_t crc = Crc16Block(data.data(), data.size(), 0);
   if (faults.crcWrong) crc = static_cast<std::uint16_t>(crc ^ 0x0101u);
   const std::size_t declared = faults.declared >= 0 ? static_cast<std::size_t>(faults.declared)
@@ -146,7 +136,7 @@ std::string UploadFrame(std::string_view data, const FrameFaults& faults) {
   if (!faults.noLineEnd) frame += "\r\n";
   frame.append(data);
   frame += "250 END ";
-  frame += CrcText(crc, !faults.crcLower);
+  frame += faults.crcLower ? Crc16Text(crc) : Crc16TrailerText(crc);
   frame += "\r\n";
   return frame;
 }

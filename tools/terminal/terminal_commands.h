@@ -36,9 +36,6 @@ std::string ParseFileCommand(std::string_view line, std::string_view verb, std::
 // FixedWord followed by 14 digits.
 bool IsLoginText(std::string_view text);
 
-// A CRC-16 value as four hex digits, lower or upper case.
-std::string CrcText(std::uint16_t crc, bool upperCase);
-
 // The digest that announces a file: MD5 of the ASCII-lower-cased name
 // immediately followed by the file's bytes, as 32 upper-case hex digits.
 void StartNameDigest(MD5Context& context, std::string_view name);
@@ -56,6 +53,6 @@ struct FrameFaults {
 
 // "200 BEGIN <length>\r\n" + data + "250 END " + upper-case CRC + "\r\n".
 constexpr std::size_t kUploadTrailerLength = 14;  // "250 END ", the CRC, CR LF
-std::string UploadFrame(std::string_view data, const FrameFaults& faults);
+std::string BuildUploadFrame(std::string_view data, const FrameFaults& faults);
 
 #endif  // DATENSCHLEUSE_TOOLS_TERMINAL_TERMINAL_COMMANDS_H

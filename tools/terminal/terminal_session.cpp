@@ -125,7 +125,7 @@ std::string FinishDownload(const DownloadAnnouncement& announcement, std::string
                            IncomingFile& incoming, std::uint16_t crc, MD5Context& digest) {
   std::string sentCrc;
   std::string refusal = ParseDownloadEnd(endLine, sentCrc);
-  const std::string computedCrc = CrcText(crc, false);
+  const std::string computedCrc = Crc16Text(crc);
   const std::string computedDigest = FinishDigestText(digest);
   if (refusal.empty() && sentCrc != computedCrc) {
     refusal = "552 CRC stimmt nicht: gesendet " + sentCrc + ", berechnet " + computedCrc;
@@ -213,7 +213,7 @@ bool HandleUpload(Session& session, std::string_view line) {
   }
   frameFaults.noBegin = FindFault(faults, FaultKind::kNoBegin) != nullptr;
   frameFaults.noLineEnd = FindFault(faults, FaultKind::kNoLineEnd) != nullptr;
-  const std::string frame = UploadFrame(data, frameFaults);
+  const std::string frame = BuildUploadFrame(data, frameFaults);
   const std::size_t head = frame.size() - data.size() - kUploadTrailerLength;
   const std::size_t firstLineLength = frameFaults.noLineEnd ? head : head - 2;
   const std::string logText = frame.substr(0, firstLineLength) + " + " +

@@ -1,13 +1,7 @@
-#include "driver/path_rules.h"
+#include "driver/record_values.h"
 
+#include "driver/driver_texts.h"
 #include "platform/platform.h"
-
-std::string DirectoryOf(std::string_view path) {
-  for (std::size_t i = path.size(); i-- > 0;) {
-    if (IsDirectorySeparator(path[i])) return std::string(path.substr(0, i + 1));
-  }
-  return {};
-}
 
 std::string UserFolderNameOf(std::string_view path) {
   std::size_t last = std::string_view::npos;
@@ -17,7 +11,7 @@ std::string UserFolderNameOf(std::string_view path) {
     previous = last;
     last = i;
   }
-  if (last == std::string_view::npos) return "unknown";
+  if (last == std::string_view::npos) return kUnknownUserFolder;
   const std::size_t start = previous == std::string_view::npos ? 0 : previous + 1;
   return std::string(path.substr(start, last - start).substr(0, kUserFolderNameLimit));
 }
@@ -28,10 +22,10 @@ std::string RecordUserFolderName(const TransferRun& run) {
   return UserFolderNameOf(run.sourceFile);
 }
 
-std::string RecordFileText(TransferRun& run, int dialogResult) {
+std::string RecordFileText(const TransferRun& run, int dialogResult) {
   if (run.transferType == "DNLA" && dialogResult == 0 &&
       run.resultText.find("250") != std::string::npos) {
-    run.sourceFile = run.downloadAllDir + "Alle Dta-Dateien";
+    return run.downloadAllDir + kAllFilesText;
   }
-  return run.sourceFile;
+  return run.fileInHand;
 }

@@ -1,7 +1,7 @@
-// Small helpers shared across the subsystems: the timestamp text, the size of
-// a server file and ASCII case conversion.
-#ifndef DATENSCHLEUSE_DRIVER_TEXT_HELPERS_H
-#define DATENSCHLEUSE_DRIVER_TEXT_HELPERS_H
+// Facts about files and the clock that several subsystems need: the size of a
+// server file and the local time as the program writes it.
+#ifndef DATENSCHLEUSE_PLATFORM_FILE_FACTS_H
+#define DATENSCHLEUSE_PLATFORM_FILE_FACTS_H
 
 #include <cstdint>
 #include <ctime>
@@ -20,11 +20,4 @@ std::string TimestampTextOf(std::time_t moment);
 // positioned at its end, or is 2 GiB or larger.
 std::int32_t GetFileSize(std::string_view path);
 
-// ASCII-only case conversion in place; every other byte, the umlauts of
-// Windows-1252 included, stays as it is. Both return the text they were given.
-char* ToUpperInPlace(char* text);
-char* ToLowerInPlace(char* text);
-std::string& ToUpperInPlace(std::string& text);
-std::string& ToLowerInPlace(std::string& text);
-
-#endif  // DATENSCHLEUSE_DRIVER_TEXT_HELPERS_H
+#endif  // DATENSCHLEUSE_PLATFORM_FILE_FACTS_H

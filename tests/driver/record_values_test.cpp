@@ -1,4 +1,4 @@
-#include "driver/path_rules.h"
+#include "driver/record_values.h"
 
 #include <gtest/gtest.h>
 
@@ -28,22 +28,18 @@ TEST(UserFolderName, IsCutAt99Characters) {
   EXPECT_EQ(UserFolderNameOf("a\\" + folder + "\\f.dta"), std::string(99, 'x'));
 }
 
-TEST(DirectoryOf, KeepsEverythingUpToTheLastSeparator) {
-  EXPECT_EQ(DirectoryOf(".\\Files\\Terminal1\\ORBELIKAdmin\\"), ".\\Files\\Terminal1\\ORBELIKAdmin\\");
-  EXPECT_EQ(DirectoryOf(".\\Files\\T1\\rest"), ".\\Files\\T1\\");
-  EXPECT_EQ(DirectoryOf("nodir"), "");
-}
-
 TEST(RecordValues, FollowTheTransferType) {
   TransferRun run;
   run.transferType = "UPL";
   run.sourceFile = "Bewegungsdaten.dta";
+  run.fileInHand = run.sourceFile;
   run.targetFile = "C:\\Daten\\Admin\\Bewegungsdaten.dta";
   EXPECT_EQ(RecordUserFolderName(run), "Admin");
   EXPECT_EQ(RecordFileText(run, 0), "Bewegungsdaten.dta");
 
   run.transferType = "DNL";
   run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
+  run.fileInHand = run.sourceFile;
   EXPECT_EQ(RecordUserFolderName(run), "ORBELIKAdmin");
   EXPECT_EQ(RecordFileText(run, 0), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
 }
@@ -51,8 +47,9 @@ TEST(RecordValues, FollowTheTransferType) {
 TEST(RecordValues, DownloadAllRecordsAllFilesOnlyAfterA250) {
   TransferRun run;
   run.transferType = "DNLA";
+  run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\";
   run.downloadAllDir = ".\\Files\\T1\\ORBELIKAdmin\\";
-  run.sourceFile = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
+  run.fileInHand = ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta";
   run.resultText = "530 refused";
   EXPECT_EQ(RecordFileText(run, 0), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
   EXPECT_EQ(RecordUserFolderName(run), "ORBELIKAdmin");
@@ -61,11 +58,14 @@ TEST(RecordValues, DownloadAllRecordsAllFilesOnlyAfterA250) {
   // Broken off in a later file's data: the earlier "250" is still there.
   EXPECT_EQ(RecordFileText(run, 10054), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
   EXPECT_EQ(RecordFileText(run, 0), ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
-  EXPECT_EQ(run.sourceFile, ".\\Files\\T1\\ORBELIKAdmin\\Alle Dta-Dateien");
+  // Computing the values leaves the run as it was.
+  EXPECT_EQ(RecordFileText(run, 10054), ".\\Files\\T1\\ORBELIKAdmin\\Leser.dta");
 
+  // The dialog ended before the list was read: no directory, no user folder.
   TransferRun bare;
   bare.transferType = "DNLA";
   bare.sourceFile = "xyz";
+  bare.fileInHand = "xyz";
   bare.resultText = "250 done";
   EXPECT_EQ(RecordFileText(bare, 0), "Alle Dta-Dateien");
   EXPECT_EQ(RecordUserFolderName(bare), "unknown");
