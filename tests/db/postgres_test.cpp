@@ -2,7 +2,6 @@
 // (psqlODBC), started for these tests by scripts/postgres-test-server.sh; the
 // CTest fixture passes its directory in DS_PG_DIR. Rows are read back with
 // psql in UTF-8, so a text that arrives damaged shows.
-#include <glob.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,6 +18,7 @@
 #include "db/sql_runtime.h"
 #include "db/transfer_record.h"
 #include "tests/db/db_test_support.h"
+#include "tests/db/postgres_client.h"
 #include "tests/support/loopback.h"
 #include "tests/support/process.h"
 #include "tests/support/simulator.h"
@@ -27,34 +27,6 @@ namespace {
 
 const char kFailureLine[] = "Datenbankverbindung fehlgeschlagen, Fehler: ";
 const char kLostRowLine[] = "Transferprotokoll nicht geschrieben, Fehler: ";
-
-// The KEY='value' lines the server script leaves for its clients.
-std::map<std::string, std::string> ClientSettings() {
-  std::map<std::string, std::string> settings;
-  const char* dir = std::getenv("DS_PG_DIR");
-  if (dir == nullptr) return settings;
-  std::ifstream in(std::string(dir) + "/client.env");
-  for (std::string line; std::getline(in, line);) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string::npos) continue;
-    std::string value = line.substr(equals + 1);
-    if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'') {
-      value = value.substr(1, value.size() - 2);
-    }
-    settings[line.substr(0, equals)] = value;
-  }
-  return settings;
-}
-
-std::string PsqlProgram() {
-  glob_t found{};
-  std::string program;
-  if (::glob("/usr/lib/postgresql/*/bin/psql", 0, nullptr, &found) == 0 && found.gl_pathc > 0) {
-    program = found.gl_pathv[found.gl_pathc - 1];
-  }
-  ::globfree(&found);
-  return program;
-}
 
 // Seconds of a "YYYY-MM-DD HH:MM:SS" wall-clock time, for differences.
 double WallSeconds(const std::string& stamp) {
@@ -80,7 +52,7 @@ std::string ClientWallClock() {
 class Postgres : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings = ClientSettings();
+    settings = PostgresClientSettings();
     ASSERT_FALSE(settings.empty()) << "DS_PG_DIR must name a started test server";
     psql = PsqlProgram();
     ASSERT_FALSE(psql.empty());

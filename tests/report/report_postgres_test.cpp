@@ -2,7 +2,6 @@
 // real transfers in a database of its own on the test server (fixture
 // db_postgres, directory in DS_PG_DIR), the page opened in headless
 // Chromium.
-#include <glob.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,35 +10,11 @@
 #include <fstream>
 #include <map>
 
+#include "tests/db/postgres_client.h"
 #include "tests/report/report_rig.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::map<std::string, std::string> ClientSettings() {
-  std::map<std::string, std::string> settings;
-  const char* dir = std::getenv("DS_PG_DIR");
-  if (dir == nullptr) return settings;
-  std::ifstream in(std::string(dir) + "/client.env");
-  for (std::string line; std::getline(in, line);) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string::npos) continue;
-    std::string value = line.substr(equals + 1);
-    if (value.size() >= 2 && value.front() == '\'') value = value.substr(1, value.size() - 2);
-    settings[line.substr(0, equals)] = value;
-  }
-  return settings;
-}
-
-std::string PsqlProgram() {
-  glob_t found{};
-  std::string program;
-  if (::glob("/usr/lib/postgresql/*/bin/psql", 0, nullptr, &found) == 0 && found.gl_pathc > 0) {
-    program = found.gl_pathv[found.gl_pathc - 1];
-  }
-  ::globfree(&found);
-  return program;
-}
 
 class ReportPostgres : public ::testing::Test {
  protected:
@@ -47,7 +22,7 @@ class ReportPostgres : public ::testing::Test {
     // A database of this process's own, so the other tests' rows stay out of
     // the page and tests running side by side do not meet.
     database_ = "dsreport_" + std::to_string(::getpid());
-    settings = ClientSettings();
+    settings = PostgresClientSettings();
     ASSERT_FALSE(settings.empty()) << "DS_PG_DIR must name a started test server";
     Psql(settings["PGUSER"], settings["PGPASSWORD"], "postgres",
          std::string("DROP DATABASE IF EXISTS ") + database_);
