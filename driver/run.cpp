@@ -8,6 +8,7 @@
 #include "db/transfer_record.h"
 #include "dialog/dialog_engine.h"
 #include "driver/command_line.h"
+#include "driver/dialog_request.h"
 #include "driver/driver_texts.h"
 #include "driver/record_values.h"
 #include "driver/script_builder.h"
@@ -19,7 +20,7 @@ namespace {
 
 // Creates the channel and runs the dialog on it; a channel that cannot be
 // created ends with its error number as the code and in the result line.
-DialogOutcome RunDialogStep(TransferRun& run, const VerboseSink& verbose) {
+DialogOutcome RunDialogStep(TransferRun& run) {
   int createError = 0;
   KVSocket* channel = KVSocketCreate(&createError);
   if (channel == nullptr) {
@@ -31,13 +32,7 @@ DialogOutcome RunDialogStep(TransferRun& run, const VerboseSink& verbose) {
     outcome.fileInHand = run.sourceFile;
     return outcome;
   }
-  DialogRequest request;
-  request.verbose = verbose;
-  request.transferType = run.transferType;
-  request.terminalName = run.terminalName;
-  request.sourceFile = run.sourceFile;
-  request.targetFile = run.targetFile;
-  DialogOutcome outcome = RunTerminalDialog(channel, request, run.script);
+  DialogOutcome outcome = RunTerminalDialog(channel, DialogRequestOf(run), run.script);
   KVSocketDestroy(channel);
   return outcome;
 }
@@ -70,7 +65,7 @@ int RunTransfer(const std::vector<std::string>& arguments) {
   VerboseWrite(verbose, kScriptDecidedText);
   if (BuildSessionScript(run) != 0) return kExitCannotSize;
 
-  const DialogOutcome outcome = RunDialogStep(run, verbose);
+  const DialogOutcome outcome = RunDialogStep(run);
   if (outcome.endProcess) return kExitCannotSize;
   FreeCommandScript(run.script);
   run.downloadAllDir = outcome.downloadAllDir;

@@ -26,6 +26,7 @@
 #include "crypto/crc16.h"
 #include "dialog/dialog_engine.h"
 #include "dialog/reply.h"
+#include "driver/dialog_request.h"
 #include "driver/script_builder.h"
 #include "fuzz/fuzz_target.h"
 #include "platform/platform.h"
@@ -172,13 +173,7 @@ int FuzzOneInput(const std::uint8_t* data, std::size_t size) {
   int error = 0;
   KVSocket* channel = KVSocketCreate(&error);
   FUZZ_CHECK(channel != nullptr);
-  DialogRequest request;
-  request.verbose.on = run.verbose == 1;
-  request.transferType = run.transferType;
-  request.terminalName = run.terminalName;
-  request.sourceFile = run.sourceFile;
-  request.targetFile = run.targetFile;
-  const DialogOutcome outcome = RunTerminalDialog(channel, request, run.script);
+  const DialogOutcome outcome = RunTerminalDialog(channel, DialogRequestOf(run), run.script);
   FUZZ_CHECK(peer.closed == peer.opened);
   KVSocketDestroy(channel);
 

@@ -6,6 +6,7 @@
 
 #include "crypto/crc16.h"
 #include "crypto/md5.h"
+#include "driver/dialog_request.h"
 #include "platform/file_facts.h"
 #include "platform/platform.h"
 #include "session/script_entries.h"
@@ -52,16 +53,6 @@ std::string DataCrcText(std::string_view data, bool upper) {
   return upper ? Crc16TrailerText(crc) : Crc16Text(crc);
 }
 
-DialogRequest RequestOf(const TransferRun& run) {
-  DialogRequest request;
-  request.verbose.on = run.verbose == 1;
-  request.transferType = run.transferType;
-  request.terminalName = run.terminalName;
-  request.sourceFile = run.sourceFile;
-  request.targetFile = run.targetFile;
-  return request;
-}
-
 DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit) {
   DialogTrial outcome;
   int createError = 0;
@@ -73,7 +64,7 @@ DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit) {
   settings.uploadMemoryLimit = uploadMemoryLimit;
   testing::internal::CaptureStdout();
   static_cast<DialogOutcome&>(outcome) =
-      RunTerminalDialog(channel, RequestOf(run), run.script, settings);
+      RunTerminalDialog(channel, DialogRequestOf(run), run.script, settings);
   outcome.console = testing::internal::GetCapturedStdout();
   KVSocketDestroy(channel);
   return outcome;

@@ -44,7 +44,6 @@ struct DialogTrial : DialogOutcome {
 DialogTrial RunDialog(TransferRun& run, std::size_t uploadMemoryLimit = SIZE_MAX);
 
 // The dialog's request for a run, as the driver makes it.
-DialogRequest RequestOf(const TransferRun& run);
 
 // A Windows-1252 text as the console shows it.
 std::string Shown(std::string_view text);

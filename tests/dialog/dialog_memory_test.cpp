@@ -8,6 +8,7 @@
 #include "channel/scripted_terminal.h"
 #include "dialog/dialog_engine.h"
 #include "dialog/dialog_texts.h"
+#include "driver/dialog_request.h"
 #include "driver/script_builder.h"
 #include "tests/dialog/allocation_switch.h"
 #include "tests/support/temp_dir.h"
@@ -23,15 +24,6 @@ struct MemoryTrial {
   DialogOutcome outcome;
   int failed = 0;  // allocations the switch failed
 };
-
-DialogRequest RequestOf(const TransferRun& run) {
-  DialogRequest request;
-  request.transferType = run.transferType;
-  request.terminalName = run.terminalName;
-  request.sourceFile = run.sourceFile;
-  request.targetFile = run.targetFile;
-  return request;
-}
 
 // Builds the run's script and runs its dialog, with the switch armed before
 // the step named.
@@ -50,7 +42,7 @@ MemoryTrial RunWithFailingEntry(TransferRun& run, bool failWhileBuilding) {
   if (failWhileBuilding) FailNextAllocationOf(kEntryRoom);
   EXPECT_EQ(BuildSessionScript(run), 0);
   if (!failWhileBuilding) FailNextAllocationOf(kEntryRoom);
-  trial.outcome = RunTerminalDialog(channel, RequestOf(run), run.script);
+  trial.outcome = RunTerminalDialog(channel, DialogRequestOf(run), run.script);
   trial.failed = FailedAllocations() - before;
   KVSocketDestroy(channel);
   return trial;
