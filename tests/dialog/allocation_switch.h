@@ -1,6 +1,6 @@
 // A switch that makes one allocation fail, for the out-of-memory endings.
-// Linking allocation_switch.cpp replaces the global operator new and delete
-// of the test program.
+// allocation_switch.cpp is the test program's rule for the replaced operator
+// new and delete (tests/support/replaced_allocator.h); link both.
 #ifndef DATENSCHLEUSE_TESTS_DIALOG_ALLOCATION_SWITCH_H
 #define DATENSCHLEUSE_TESTS_DIALOG_ALLOCATION_SWITCH_H
 
